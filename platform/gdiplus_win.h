@@ -1,0 +1,32 @@
+// GDI+ is loaded from the system folder at run time rather than imported, so a system whose
+// GDI+ is missing or broken still starts the program, which then knows it cannot draw images.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstddef>
+
+#define MERVANTIS_GDIPLUS_FUNCTIONS(X)            \
+  X(Gdiplus::, GdiplusStartup)                    \
+  X(Gdiplus::DllExports::, GdipCreateBitmapFromStream) \
+  X(Gdiplus::DllExports::, GdipGetImageWidth)     \
+  X(Gdiplus::DllExports::, GdipDisposeImage)
+
+struct GdiplusApi {
+#define MERVANTIS_GDIPLUS_MEMBER(scope, name) decltype(&scope name) name;
+  MERVANTIS_GDIPLUS_FUNCTIONS(MERVANTIS_GDIPLUS_MEMBER)
+#undef MERVANTIS_GDIPLUS_MEMBER
+};
+
+// The library's functions, loaded on the first call (window thread); null when the library or
+// any function is missing. The library stays loaded until the process ends.
+const GdiplusApi* gdiplusApi();
+
+// Starts GDI+ once per process and keeps it running (it is never shut down). False when GDI+
+// is missing or refuses to start.
+bool startGdiplus();
+
+// Decodes an image held in memory; null on failure. The caller disposes of the image.
+Gdiplus::GpImage* decodeImage(const void* bytes, size_t size);

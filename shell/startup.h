@@ -1,0 +1,9 @@
+// The program's own beginning and end.
+#pragma once
+
+#include <cstdint>
+
+// The program's entry, on the window thread once the run time is initialised: sets up the
+// process-wide state, registers the exit routine, opens the main window and runs the message
+// loop. Returns 0 when no window is left.
+int32_t startProgram();

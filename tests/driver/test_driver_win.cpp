@@ -1,0 +1,240 @@
+// The end-to-end tests' eyes inside Wine: finds the program's window and reports it and its
+// controls as JSON (UTF-8), answers where a screen point lands, and acts on windows the way
+// the system would (restore from the task bar, a close request from outside).
+//   test_driver window            the main window and its controls, top of the stacking first
+//   test_driver at X Y            the window under a screen point
+//   test_driver box TITLE         a message box: its texts and its buttons' screen rectangles
+//   test_driver restore | close   restore the main window / ask it to close
+//   test_driver set-text ID TEXT  set the text of the control with that id
+//   test_driver shortcut PATH     the target, arguments and folder of a shortcut file
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kMainWindowClass[] = L"MervantisMainWindow";
+
+std::string utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::string quoted(const std::wstring& text) {
+  std::string out = "\"";
+  for (char c : utf8(text)) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::wstring textOf(HWND window) {
+  wchar_t text[4096] = {};
+  // WM_GETTEXT rather than GetWindowText: it reads other processes' controls too.
+  SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, nullptr);
+  return text;
+}
+
+std::wstring classOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+std::string rectJson(const RECT& rect) {
+  char out[160];
+  snprintf(out, sizeof(out), "\"x\": %ld, \"y\": %ld, \"width\": %ld, \"height\": %ld",
+           rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  return out;
+}
+
+const char* flag(bool value) { return value ? "true" : "false"; }
+
+void print(const std::string& json) {
+  std::string line = json + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+            &written, nullptr);
+}
+
+HWND mainWindow() { return FindWindowW(kMainWindowClass, nullptr); }
+
+std::string regionJson(HWND window) {
+  RECT box = {};
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  int kind = GetWindowRgn(window, region);
+  if (kind != ERROR) GetRgnBox(region, &box);
+  DeleteObject(region);
+  if (kind == ERROR) return "null";
+  return "{" + rectJson(box) + "}";
+}
+
+int reportWindow() {
+  HWND window = mainWindow();
+  if (window == nullptr) {
+    print("{\"found\": false}");
+    return 0;
+  }
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  std::string json = "{\"found\": true, \"caption\": " + quoted(textOf(window)) +
+                     ", \"class\": " + quoted(classOf(window)) + ", " + rectJson(rect) +
+                     ", \"visible\": " + flag(IsWindowVisible(window)) +
+                     ", \"minimized\": " + flag(IsIconic(window)) +
+                     ", \"topmost\": " + flag((extended & WS_EX_TOPMOST) != 0) +
+                     ", \"appwindow\": " + flag((extended & WS_EX_APPWINDOW) != 0) +
+                     ", \"process\": " + std::to_string(processId) + ", \"controls\": [";
+  bool first = true;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT childRect = {};
+    GetWindowRect(child, &childRect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&childRect), 2);
+    LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+    json += std::string(first ? "" : ", ") + "{\"id\": " + std::to_string(GetDlgCtrlID(child)) +
+            ", \"class\": " + quoted(classOf(child)) + ", \"text\": " + quoted(textOf(child)) +
+            ", " + rectJson(childRect) + ", \"visible\": " + flag((style & WS_VISIBLE) != 0) +
+            ", \"region\": " + regionJson(child) + "}";
+    first = false;
+  }
+  print(json + "]}");
+  return 0;
+}
+
+int reportPoint(int x, int y) {
+  HWND window = WindowFromPoint({x, y});
+  if (window == nullptr) {
+    print("{\"found\": false}");
+    return 0;
+  }
+  print("{\"found\": true, \"class\": " + quoted(classOf(window)) +
+        ", \"id\": " + std::to_string(GetDlgCtrlID(window)) + "}");
+  return 0;
+}
+
+struct BoxSearch {
+  std::wstring title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  if (classOf(window) == L"#32770" && IsWindowVisible(window) && textOf(window) == search->title) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int reportBox(const std::wstring& title) {
+  BoxSearch search;
+  search.title = title;
+  EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) {
+    print("{\"found\": false}");
+    return 0;
+  }
+  std::string texts, buttons;
+  for (HWND child = GetWindow(search.found, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    std::wstring name = classOf(child);
+    if (_wcsicmp(name.c_str(), L"Button") == 0) {
+      RECT rect = {};
+      GetWindowRect(child, &rect);
+      buttons += std::string(buttons.empty() ? "" : ", ") + "{\"text\": " + quoted(textOf(child)) +
+                 ", " + rectJson(rect) + "}";
+    } else if (_wcsicmp(name.c_str(), L"Static") == 0 && !textOf(child).empty()) {
+      texts += std::string(texts.empty() ? "" : ", ") + quoted(textOf(child));
+    }
+  }
+  RECT rect = {};
+  GetWindowRect(search.found, &rect);
+  print("{\"found\": true, " + rectJson(rect) + ", \"texts\": [" + texts + "], \"buttons\": [" +
+        buttons + "]}");
+  return 0;
+}
+
+int reportShortcut(const std::wstring& path) {
+  CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  int result = 1;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+    wchar_t target[MAX_PATH] = {}, arguments[1024] = {}, folder[MAX_PATH] = {};
+    int show = 0;
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetArguments(arguments, 1024);
+    link->GetWorkingDirectory(folder, MAX_PATH);
+    link->GetShowCmd(&show);
+    print("{\"found\": true, \"target\": " + quoted(target) + ", \"arguments\": " +
+          quoted(arguments) + ", \"folder\": " + quoted(folder) +
+          ", \"show\": " + std::to_string(show) + "}");
+    result = 0;
+  } else {
+    print("{\"found\": false}");
+  }
+  if (file != nullptr) file->Release();
+  if (link != nullptr) link->Release();
+  CoUninitialize();
+  return result;
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"window") return reportWindow();
+  if (command == L"at" && argc == 4) return reportPoint(_wtoi(argv[2]), _wtoi(argv[3]));
+  if (command == L"box" && argc == 3) return reportBox(argv[2]);
+  if (command == L"shortcut" && argc == 3) return reportShortcut(argv[2]);
+  HWND window = mainWindow();
+  if (command == L"restore" && window != nullptr) {
+    // What a click on the task bar button does.
+    SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    return 0;
+  }
+  if (command == L"close" && window != nullptr) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"set-text" && argc == 4 && window != nullptr) {
+    HWND control = GetDlgItem(window, _wtoi(argv[2]));
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    return control != nullptr ? 0 : 1;
+  }
+  fprintf(stderr, "usage: test_driver window | at X Y | box TITLE | restore | close | "
+                  "set-text ID TEXT | shortcut PATH\n");
+  return 2;
+}
