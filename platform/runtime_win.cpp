@@ -3,8 +3,6 @@
 #include <ole2.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <string_view>
 #include <new>
 #include <utility>
 
@@ -79,13 +77,15 @@ size_t writeDecimal(uint64_t value, char* out) {
   return count;
 }
 
+// Without the heap: it is what has run out. The texts go through the system's string calls,
+// which keep them whole in the program file.
 [[noreturn]] void failAllocation(std::size_t bytes) {
   char size[21];
   writeDecimal(bytes, size);
-  const char* parts[] = {"分配 ", size, " 字节内存失败!"};
   static char fault[64];
-  fault[0] = '\0';
-  for (const char* part : parts) strncat(fault, part, sizeof(fault) - 1 - strlen(fault));
+  lstrcpynA(fault, "分配 ", sizeof(fault));
+  lstrcatA(fault, size);
+  lstrcatA(fault, " 字节内存失败!");
   fatalRuntimeError(fault);
 }
 
@@ -152,26 +152,21 @@ void processPendingEvents() {
   }
 }
 
-int showMessageBox(const std::string& text, const std::string& title, UINT flags) {
-  return MessageBoxA(nullptr, text.c_str(), title.c_str(), flags | MB_TASKMODAL);
+int showMessageBox(const char* text, const char* title, UINT flags) {
+  return MessageBoxA(nullptr, text, title, flags | MB_TASKMODAL);
 }
 
-void fatalRuntimeError(std::string_view faultText) {
+void fatalRuntimeError(const char* faultText) {
   exitRoutine = nullptr;
   // A fault while the box is being shown (the heap again) ends the process at once.
   static bool faultShown = false;
   if (std::exchange(faultShown, true)) ExitProcess(static_cast<UINT>(-1));
-  // Built without the heap where it can be: this path also serves an exhausted heap.
   static char text[1024];
-  std::string_view parts[] = {"运行时出错!\r\n\r\n错误信息：", faultText, "\r\n"};
-  size_t used = 0;
-  for (std::string_view part : parts) {
-    size_t room = sizeof(text) - 1 - used;
-    size_t take = part.size() < room ? part.size() : room;
-    part.copy(text + used, take);
-    used += take;
-  }
-  text[used] = '\0';
+  const int room = static_cast<int>(sizeof(text)) - 3;
+  lstrcpynA(text, "运行时出错!\r\n\r\n错误信息：", room);
+  int used = lstrlenA(text);
+  lstrcpynA(text + used, faultText, room - used);
+  lstrcatA(text, "\r\n");
   MessageBoxA(nullptr, text, "错误", MB_OK | MB_ICONERROR | MB_TASKMODAL);
   ExitProcess(static_cast<UINT>(-1));
 }

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 // Restricts library loading to the system folder (where the system supports it), initialises
 // OLE and makes the program file's folder the current directory. Run first, on the thread that
@@ -34,11 +33,11 @@ void runMessageLoop();
 void processPendingEvents();
 
 // A message box without an owner window, task-modal. Returns the pressed button's id.
-int showMessageBox(const std::string& text, const std::string& title, UINT flags);
+int showMessageBox(const char* text, const char* title, UINT flags);
 
 // A fault the run time cannot recover from: drops the exit routine, shows the error box
 // ("运行时出错!" with the fault's text) and ends the process with exit code -1.
-[[noreturn]] void fatalRuntimeError(std::string_view faultText);
+[[noreturn]] void fatalRuntimeError(const char* faultText);
 
 // The fault texts of the run time.
 extern const char* const kFaultWindowDescription;   // the window descriptions cannot be read

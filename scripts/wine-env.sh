@@ -4,30 +4,30 @@ _here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export MERVANTIS_RUN_DIR=${MERVANTIS_RUN_DIR:-$_here/build/wine-run}
 export HOME=$MERVANTIS_RUN_DIR/home
 export WINEPREFIX=$MERVANTIS_RUN_DIR/prefix
-export WINEARCH=win64
+export WINEARCH=${WINEARCH:-win64}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No desktop menus, no Mono or Gecko installers: the prefix stays private and quick to make.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=d;mshtml=d}
 # zh_CN.UTF-8 makes the ANSI code page 936, the program's own.
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-export WINE=/usr/lib/wine/wine64
+export WINE=${WINE:-/usr/lib/wine/wine64}
+export WINESERVER=${WINESERVER:-$(dirname "$WINE")/wineserver}
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$HOME"
   "$WINE" wineboot -i >/dev/null 2>&1
   # The program asks for 宋体; the CJK font installed here stands in for it.
-  cat > "$MERVANTIS_RUN_DIR/fonts.reg" <<'REG'
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
-"SimSun"="WenQuanYi Zen Hei"
-"宋体"="WenQuanYi Zen Hei"
-"NSimSun"="WenQuanYi Zen Hei"
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"SimSun"="WenQuanYi Zen Hei"
-"宋体"="WenQuanYi Zen Hei"
-REG
-  "$WINE" regedit "$MERVANTIS_RUN_DIR/fonts.reg" >/dev/null 2>&1
-  "$WINE" wineserver -w
+  for name in SimSun 宋体 NSimSun; do
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v "$name" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
+  done
+  "$WINESERVER" -w
 fi
 unset _here
+
+# A wineserver that stays for the whole run, with Wine's services started away from any pipe:
+# started by a program under a test runner, they would inherit its output pipe and keep the
+# runner waiting for the end of that output long after the program has ended.
+ensure_wine_services() {
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  "$WINE" wineboot </dev/null >/dev/null 2>&1
+}

@@ -33,7 +33,7 @@ void onMainWindowCreated(Form& window) {
   window.setText("Mervantis");
   if (!flashControl().exists()) {
     // The window is never shown: the message is all the user sees.
-    showMessageBox("请先修复FLASH控件！", window.text(), MB_OK);
+    showMessageBox("请先修复FLASH控件！", window.text().c_str(), MB_OK);
     endProgram(0);
   }
   window.setWidth(flashControl().width());

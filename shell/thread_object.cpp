@@ -28,12 +28,11 @@ std::string ErrorReporter::lastErrorText() {
 void ErrorReporter::showErrorBox(const std::string& title, const std::string& prefix,
                                  int32_t endAfter) {
   readLastError();
-  const std::string shownTitle = title.empty() ? "执行类模块时发生运行时错误" : title;
-  const std::string shownPrefix = prefix.empty() ? "错误信息:" : prefix;
-  std::string text = shownPrefix + "\r\n错误代码为:" + std::to_string(lastError_) +
-                     "\r\n错误信息文本:";
-  text += lastErrorText();
-  showMessageBox(text, shownTitle, MB_OK | MB_ICONERROR);
+  const char* shownTitle = title.empty() ? "执行类模块时发生运行时错误" : title.c_str();
+  std::string text = fillText("%s\r\n错误代码为:%s\r\n错误信息文本:%s",
+                              {prefix.empty() ? "错误信息:" : prefix, std::to_string(lastError_),
+                               lastErrorText()});
+  showMessageBox(text.c_str(), shownTitle, MB_OK | MB_ICONERROR);
   if (endAfter == 1) endProgram(0);
 }
 

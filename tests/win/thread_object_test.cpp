@@ -119,7 +119,8 @@ struct BoxWatch {
 // Reads the box this process shows under the watch's title and presses OK.
 DWORD WINAPI answerBox(void* context) {
   auto* watch = static_cast<BoxWatch*>(context);
-  for (int i = 0; i < 400; ++i) {
+  // Generous: the first box of a new Wine prefix waits for the font cache to be built.
+  for (int i = 0; i < 2400; ++i) {
     HWND box = FindWindowA("#32770", watch->title.c_str());
     if (box != nullptr && IsWindowVisible(box)) {
       char text[4096] = {};

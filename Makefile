@@ -1,0 +1,18 @@
+# The one entry: set-up, the demo, the tests and (later) the benchmarks.
+SHELL := /bin/bash
+.PHONY: setup build demo test bench clean
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@bash scripts/build.sh
+
+demo: build
+	@bash scripts/demo.sh
+
+test: build
+	@bash scripts/run-tests.sh
+
+clean:
+	rm -rf build
