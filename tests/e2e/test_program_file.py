@@ -12,12 +12,12 @@ PROGRAMS = {
     "win64": (ROOT / "build" / "win64" / "MervantisSetup.exe", "x86_64-w64-mingw32-objdump"),
 }
 # Texts the program hands on as they stand. (One the code copies into a string object, like the
-# error box's default prefix, may be stored by the compiler as immediate operands; the Windows
+# error box's lines, may be stored by the compiler as immediate operands; the Windows
 # unit tests read those on the real message box.)
 TEXTS = [
     "Mervantis", "down", "请先修复FLASH控件！", "运行时出错!\r\n\r\n错误信息：", "错误",
     "载入窗口模板数据段出错!", "载入启动窗口失败", "分配 ", " 字节内存失败!",
-    "%s\r\n错误代码为:%s\r\n错误信息文本:%s", "执行类模块时发生运行时错误", "图形按钮5", "图形按钮2", "画板3", "画板2", "画板1",
+    "执行类模块时发生运行时错误", "图形按钮5", "图形按钮2", "画板3", "画板2", "画板1",
     "图形按钮1", "编辑框1", "图形按钮4", "图形按钮3", "ZIP压缩1", "标签1", "宋体",
 ]
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll"}
