@@ -15,13 +15,8 @@ OUT = ROOT / "build" / "demo"
 
 
 def main():
-    own_screen = "DISPLAY" not in os.environ
-    xvfb = None
-    if own_screen:
-        os.environ["DISPLAY"] = ":89"
-        xvfb = subprocess.Popen(["Xvfb", ":89", "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1)
+    # scripts/demo.sh starts a screen of our own unless the user has one.
+    own_screen = os.environ.get("MERVANTIS_OWN_SCREEN") == "1"
     env = wine_environment()
     shutil.rmtree(OUT, ignore_errors=True)
     folder = OUT / "program"
@@ -52,8 +47,6 @@ def main():
     finally:
         program.stop()
         subprocess.run([env["WINESERVER"], "-k"], env=env)
-        if xvfb:
-            xvfb.terminate()
 
 
 if __name__ == "__main__":
