@@ -13,14 +13,14 @@ from harness import SCREENS, Program, wine_environment
 
 @pytest.fixture(scope="session")
 def wine_env():
-    env = wine_environment()
     xvfb = None
     if "DISPLAY" not in os.environ:
         display = ":%d" % (130 + os.getpid() % 50)
         xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(1)
-        env["DISPLAY"] = display
+        os.environ["DISPLAY"] = display  # before Wine starts its desktop
+    env = wine_environment()
     yield env
     if xvfb:
         xvfb.terminate()
@@ -34,7 +34,7 @@ def pytest_runtest_makereport(item, call):
 
 
 @pytest.fixture
-def program(wine_env, request, tmp_path):
+def program(wine_env, request):
     folder = pathlib.Path(wine_env["MERVANTIS_RUN_DIR"]) / "programs" / request.node.name
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)

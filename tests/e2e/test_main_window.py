@@ -1,5 +1,6 @@
 """The main window as a user meets it: its place and controls, the three shell buttons, the
 hover labels, minimizing, the ends of the program and the missing-player message."""
+import subprocess
 import time
 
 import pytest
@@ -107,7 +108,6 @@ def test_press_released_outside_the_button_does_not_click(program):
     program.start()
     w = program.window()
     program.move(w["x"] + 552, w["y"] + 274)
-    import subprocess
     subprocess.run(["xdotool", "mousedown", "1"], env=program.env, check=True)
     time.sleep(0.3)
     program.move(w["x"] + 300, w["y"] + 150)

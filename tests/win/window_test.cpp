@@ -45,6 +45,15 @@ void onWorker(const std::function<void()>& work) {
   processPendingEvents();
 }
 
+void fill(Canvas& canvas, COLORREF colour) {
+  canvas.draw([&](HDC dc) {
+    RECT all = {0, 0, 40, 20};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+  });
+}
+
 COLORREF shownPixel(HWND window, int x, int y) {
   UpdateWindow(window);
   HDC dc = GetDC(window);
@@ -64,12 +73,7 @@ TEST(WindowFromWorkers, CanvasDrawnAndCopiedOnWorkersShowsTheLastImage) {
     for (int t = 0; t < 4; ++t) {
       painters.emplace_back([&, t] {
         for (int i = 0; i < 200; ++i) {
-          back.draw([&](HDC dc) {
-            RECT all = {0, 0, 40, 20};
-            HBRUSH brush = CreateSolidBrush(colours[(t + i) % 3]);
-            FillRect(dc, &all, brush);
-            DeleteObject(brush);
-          });
+          fill(back, colours[(t + i) % 3]);
           front.copyFrom(back);
         }
       });
@@ -79,12 +83,7 @@ TEST(WindowFromWorkers, CanvasDrawnAndCopiedOnWorkersShowsTheLastImage) {
   // Each copy must reach the screen without anything else asking for a repaint.
   for (COLORREF last : {colours[0], colours[1]}) {
     onWorker([&] {
-      back.draw([&](HDC dc) {
-        RECT all = {0, 0, 40, 20};
-        HBRUSH brush = CreateSolidBrush(last);
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
-      });
+      fill(back, last);
       front.copyFrom(back);
     });
     EXPECT_EQ(shownPixel(front.handle(), 0, 0), last);
