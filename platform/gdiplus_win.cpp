@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/scoped_handles_win.h"
 
 namespace {
 

@@ -80,14 +80,7 @@ PictureButton::PictureButton(const ControlDescription& description) : Control(de
 PictureButton::~PictureButton() = default;
 
 bool PictureButton::create(HWND parent, int id) {
-  WNDCLASSA windowClass = {};
-  if (!GetClassInfoA(GetModuleHandleA(nullptr), kPictureButtonClass, &windowClass)) {
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kPictureButtonClass;
-    if (!RegisterClassA(&windowClass)) return false;
-  }
+  if (!registerClass(kPictureButtonClass, windowProc, nullptr)) return false;
   const ControlDescription& d = description();
   for (int resourceId : {d.normalImage, d.hoverImage, d.pressedImage, d.disabledImage}) {
     images_.push_back(resourceId != 0 ? loadImage(resourceId) : nullptr);

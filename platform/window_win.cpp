@@ -19,17 +19,6 @@ constexpr UINT kFeedbackMessage = WM_APP + 2;
 
 HINSTANCE programInstance() { return GetModuleHandleA(nullptr); }
 
-bool registerClass(const char* name, WNDPROC procedure, HBRUSH background) {
-  WNDCLASSA windowClass = {};
-  if (GetClassInfoA(programInstance(), name, &windowClass)) return true;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = programInstance();
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = background;
-  windowClass.lpszClassName = name;
-  return RegisterClassA(&windowClass) != 0;
-}
-
 HWND createChild(const char* className, const ControlDescription& description, HWND parent,
                  int id, DWORD style, DWORD extendedStyle, void* object) {
   if (description.visible) style |= WS_VISIBLE;
@@ -53,6 +42,17 @@ T* objectOf(HWND window, UINT message, LPARAM lParam) {
 int32_t clampSize(int32_t size) { return std::clamp<int32_t>(size, 0, kLargestSize); }
 
 }  // namespace
+
+bool registerClass(const char* name, WNDPROC procedure, HBRUSH background) {
+  WNDCLASSA windowClass = {};
+  if (GetClassInfoA(programInstance(), name, &windowClass)) return true;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = programInstance();
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = name;
+  return RegisterClassA(&windowClass) != 0;
+}
 
 // ---- WindowObject -----------------------------------------------------------------------
 

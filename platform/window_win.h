@@ -221,6 +221,9 @@ class Form : public WindowObject {
   std::vector<std::unique_ptr<Control>> controls_;
 };
 
+// Registers one of the run time's window classes once; true when it is registered.
+bool registerClass(const char* name, WNDPROC procedure, HBRUSH background);
+
 // Window class names of the run time's own windows.
 extern const char kMainWindowClass[];
 extern const char kPictureButtonClass[];
