@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 
 // Restricts library loading to the system folder (where the system supports it), initialises
 // OLE and makes the program file's folder the current directory. Run first, on the thread that

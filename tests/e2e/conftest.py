@@ -3,27 +3,28 @@ private Wine prefix; run alone, pytest sets both up itself."""
 import os
 import pathlib
 import shutil
+import signal
 import subprocess
-import time
 
 import pytest
 
-from harness import SCREENS, Program, wine_environment
+from harness import ROOT, SCREENS, Program, wine_environment
 
 
 @pytest.fixture(scope="session")
 def wine_env():
-    xvfb = None
+    xvfb_pid = None
     if "DISPLAY" not in os.environ:
-        display = ":%d" % (130 + os.getpid() % 50)
-        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1)
-        os.environ["DISPLAY"] = display  # before Wine starts its desktop
+        # The same screen the test run starts, from the same script.
+        started = subprocess.run(
+            ["bash", "-c", f"source '{ROOT}/scripts/xvfb.sh' && start_xvfb && "
+                           "echo $DISPLAY $XVFB_PID"],
+            check=True, capture_output=True, text=True).stdout.split()
+        os.environ["DISPLAY"], xvfb_pid = started[0], int(started[1])  # before Wine's desktop
     env = wine_environment()
     yield env
-    if xvfb:
-        xvfb.terminate()
+    if xvfb_pid:
+        os.kill(xvfb_pid, signal.SIGTERM)
 
 
 @pytest.hookimpl(hookwrapper=True)
