@@ -1,4 +1,4 @@
-# The one entry: set-up, the demo, the tests and (later) the benchmarks.
+# The one entry: set-up, the demo, the tests and the benchmarks.
 SHELL := /bin/bash
 .PHONY: setup build demo test bench clean
 
@@ -13,6 +13,9 @@ demo: build
 
 test: build
 	@bash scripts/run-tests.sh
+
+bench: build
+	@bash scripts/run-bench.sh
 
 clean:
 	rm -rf build

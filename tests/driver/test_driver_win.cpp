@@ -81,7 +81,16 @@ void print(const std::string& json) {
             &written, nullptr);
 }
 
-HWND mainWindow() { return FindWindowW(kMainWindowClass, nullptr); }
+// The visible main window when there is one: a window of a run that has just been ended may
+// linger for a moment beside the next run's.
+HWND mainWindow() {
+  HWND first = FindWindowW(kMainWindowClass, nullptr);
+  for (HWND window = first; window != nullptr;
+       window = FindWindowExW(nullptr, window, kMainWindowClass, nullptr)) {
+    if (IsWindowVisible(window)) return window;
+  }
+  return first;
+}
 
 std::string regionJson(HWND window) {
   RECT box = {};

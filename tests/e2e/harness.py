@@ -58,7 +58,8 @@ class Program:
                                         cwd="/", env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         if wait_visible:
-            wait_for(lambda: self.window().get("visible"), what="the main window")
+            # Generous: a loaded machine may take long over Wine's first window of a run.
+            wait_for(lambda: self.window().get("visible"), timeout=60, what="the main window")
         return self
 
     def driver(self, *args):
@@ -112,3 +113,7 @@ class Program:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        # The next run must not meet this run's window.
+        if self.process:
+            wait_for(lambda: not self.window().get("found", True), timeout=30,
+                     what="the ended run's window to go")

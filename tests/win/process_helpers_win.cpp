@@ -72,12 +72,14 @@ DWORD runAndAnswerBox(const std::string& commandLine, const std::string& folder,
     BoxSearch search = {process.dwProcessId, nullptr};
     EnumWindows(findBoxOfProcess, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) continue;
-    box->shown = true;
-    box->title = windowText(search.found);
-    // The text of a message box is its static control 0xFFFF.
-    box->text = windowText(GetDlgItem(search.found, 0xFFFF));
+    if (!box->shown) {
+      box->shown = true;
+      box->title = windowText(search.found);
+      // The text of a message box is its static control 0xFFFF.
+      box->text = windowText(GetDlgItem(search.found, 0xFFFF));
+    }
+    // Pressed again while the box stays: Wine may drop a press that comes too early.
     PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-    box = nullptr;
   }
   DWORD exitCode = 0;
   GetExitCodeProcess(processHandle.get(), &exitCode);

@@ -116,17 +116,21 @@ struct BoxWatch {
   ScopedKernelHandle watcher;
 };
 
-// Reads the box this process shows under the watch's title and presses OK.
+// Reads the box this process shows under the watch's title and presses OK until it is gone:
+// Wine may show a box before its dialog loop runs and then drop a single early press.
 DWORD WINAPI answerBox(void* context) {
   auto* watch = static_cast<BoxWatch*>(context);
   // Generous: the first box of a new Wine prefix waits for the font cache to be built.
   for (int i = 0; i < 2400; ++i) {
     HWND box = FindWindowA("#32770", watch->title.c_str());
     if (box != nullptr && IsWindowVisible(box)) {
-      char text[4096] = {};
-      GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof(text));
-      watch->seen = {true, watch->title, text};
+      if (!watch->seen.shown) {
+        char text[4096] = {};
+        GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof(text));
+        watch->seen = {true, watch->title, text};
+      }
       PostMessageA(box, WM_COMMAND, IDOK, 0);
+    } else if (watch->seen.shown) {
       return 0;
     }
     Sleep(25);
