@@ -1,7 +1,8 @@
 // A file of the platform, reached by name with a numbered open mode and sharing mode, binary,
 // without newline translation. Used by the enciphered file, which adds the cipher on top.
 // Names are texts in the system code page (GBK on the installer's Windows, the locale's
-// encoding on the host) and are handed to the platform unconverted.
+// encoding on the host) and are handed to the platform unconverted, except that on the host a
+// backslash stands for a slash, so that the installer's own paths work there too.
 #pragma once
 
 #include <cstddef>
