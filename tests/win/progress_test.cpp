@@ -10,9 +10,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
-#include <thread>
+#include <string>
 #include <vector>
 
 #include "assets/progress_images.h"
@@ -22,6 +21,7 @@
 #include "progress/memory_stream_win.h"
 #include "progress/progress_bar_win.h"
 #include "progress/status_line_win.h"
+#include "tests/win/worker_helpers_win.h"
 
 namespace {
 
@@ -45,21 +45,6 @@ Form& testWindow() {
   return *form;
 }
 Canvas& barCanvas() { return testWindow().control<Canvas>(0); }
-
-// Runs work on a new thread while the window thread keeps its messages flowing.
-void onWorker(const std::function<void()>& work) {
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    work();
-    done = true;
-  });
-  while (!done) {
-    processPendingEvents();
-    Sleep(1);
-  }
-  worker.join();
-  processPendingEvents();
-}
 
 // What the window shows, row by row, once it has painted what is pending.
 std::vector<COLORREF> shownPixels(HWND window, int width, int height) {
@@ -200,12 +185,19 @@ TEST(MemoryStream, ABlockThatCannotBeHadLeavesNothing) {
 
 // ---- The images as GDI+ decodes them ----------------------------------------------------
 
+TEST(ProgressImages, BothAre300By10RgbImages) {
+  for (const ImageBytes* bytes : {&progressBackgroundImage, &progressFillImage}) {
+    DecodedImage image(*bytes);
+    ASSERT_TRUE(image.valid());
+    EXPECT_EQ(image.width(), 300u);
+    EXPECT_EQ(image.height(), 10u);
+    EXPECT_EQ(image.format(), PixelFormat24bppRGB);
+  }
+}
+
 TEST(ProgressImages, FillImageHasItsNineSamplePixels) {
   DecodedImage fill(progressFillImage);
   ASSERT_TRUE(fill.valid());
-  EXPECT_EQ(fill.width(), 300u);
-  EXPECT_EQ(fill.height(), 10u);
-  EXPECT_EQ(fill.format(), PixelFormat24bppRGB);
   struct Sample {
     int x, y;
     COLORREF colour;
@@ -222,9 +214,6 @@ TEST(ProgressImages, FillImageHasItsNineSamplePixels) {
 TEST(ProgressImages, BackgroundImageIsPaleYellowEverywhere) {
   DecodedImage background(progressBackgroundImage);
   ASSERT_TRUE(background.valid());
-  ASSERT_EQ(background.width(), 300u);
-  ASSERT_EQ(background.height(), 10u);
-  EXPECT_EQ(background.format(), PixelFormat24bppRGB);
   int others = 0;
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 300; ++x) others += background.pixel(x, y) != kPaleYellow;
