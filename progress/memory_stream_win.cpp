@@ -8,14 +8,13 @@ MemoryStream::MemoryStream(const MemoryStream& other)
 }
 
 MemoryStream::~MemoryStream() {
-  // The stream first: it must never outlive, even briefly, the block it reads.
-  releaseStream();
   releaseMemory();
+  releaseStream();
 }
 
 MemoryStream* MemoryStream::copy() const { return new MemoryStream(*this); }
 
-void MemoryStream::releaseMemory() { memory_.reset(); }
+void MemoryStream::releaseMemory() { memory_ = nullptr; }
 
 void MemoryStream::releaseStream() {
   if (stream_ != nullptr) stream_->Release();
@@ -23,51 +22,52 @@ void MemoryStream::releaseStream() {
 }
 
 IStream* MemoryStream::createStream(const void* bytes, size_t size, bool withData) {
-  releaseStream();
   releaseMemory();
-  if (withData) {
-    HGLOBAL block = GlobalAlloc(GMEM_FIXED, size);
-    if (block == nullptr) return nullptr;
-    memory_ = std::shared_ptr<void>(block, GlobalFree);
+  releaseStream();
+  // Movable, as a stream over global memory needs its block to be.
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, withData ? size : 0);
+  if (block == nullptr) return nullptr;
+  if (withData && size > 0) {
     void* target = GlobalLock(block);
     if (target == nullptr) {
-      releaseMemory();
+      GlobalFree(block);
       return nullptr;
     }
-    if (size > 0) memcpy(target, bytes, size);
+    memcpy(target, bytes, size);
     GlobalUnlock(block);
-    // The block stays ours: the stream leaves it alone when it is released.
-    if (FAILED(CreateStreamOnHGlobal(block, FALSE, &stream_))) {
-      stream_ = nullptr;
-      releaseMemory();
-    }
-    return stream_;
   }
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 0);
-  if (block == nullptr) return nullptr;
-  // The stream owns this block, resizes it as it grows, and frees it when released.
+  // From here the stream owns the block and frees it with its last reference.
   if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream_))) {
     stream_ = nullptr;
     GlobalFree(block);
     return nullptr;
   }
-  memory_ = std::shared_ptr<void>(block, [](void*) {});
+  memory_ = block;
   return stream_;
 }
 
 IStream* MemoryStream::getStream() const { return stream_; }
 
+HGLOBAL MemoryStream::memory() const {
+  HGLOBAL current = nullptr;
+  if (memory_ == nullptr || stream_ == nullptr || FAILED(GetHGlobalFromStream(stream_, &current)))
+    return nullptr;
+  return current;
+}
+
 size_t MemoryStream::memorySize() const {
-  return memory_ ? GlobalSize(memory_.get()) : 0;
+  HGLOBAL block = memory();
+  return block != nullptr ? GlobalSize(block) : 0;
 }
 
 std::vector<uint8_t> MemoryStream::memoryBytes() const {
   std::vector<uint8_t> bytes;
-  if (!memory_) return bytes;
-  size_t size = memorySize();
-  const void* source = GlobalLock(memory_.get());
+  HGLOBAL block = memory();
+  if (block == nullptr) return bytes;
+  size_t size = GlobalSize(block);
+  const void* source = GlobalLock(block);
   if (source == nullptr) return bytes;
   bytes.assign(static_cast<const uint8_t*>(source), static_cast<const uint8_t*>(source) + size);
-  GlobalUnlock(memory_.get());
+  GlobalUnlock(block);
   return bytes;
 }

@@ -7,27 +7,27 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
+// The stream owns its memory block and frees it when its last reference goes, so the block
+// lives exactly as long as anything can read it; the object's memory is a view of that block.
 class MemoryStream {
  public:
   MemoryStream() = default;
-  // Releases the stream, then the memory block.
+  // Releases this object's reference to the stream (and so, with the last one, the block).
   virtual ~MemoryStream();
-  // A new object that refers to the same memory block and stream. The block and the stream
-  // stay alive while either object holds them; each object releases only its own share.
+  // A new object that refers to the same memory block and stream, holding a reference of its
+  // own: each object releases only its own.
   virtual MemoryStream* copy() const;
 
-  // Lets go of the memory block and sets it to none. A block of withData is freed once no copy
-  // holds it any more; the growable stream's block belongs to the stream and goes with it.
+  // Forgets the memory block: memory becomes none, and memorySize and memoryBytes see nothing.
+  // The block itself goes with the stream.
   virtual void releaseMemory();
 
-  // Replaces the block and the stream. withData: a fixed block holding a copy of size bytes and
-  // a read-only stream over it that leaves the block to this object. Without: an empty
-  // movable block and a growable stream that owns it. Returns the stream, which this object
-  // keeps (the caller adds its own reference to keep it longer); null on failure, and then
-  // the object holds neither block nor stream.
+  // Replaces the block and the stream. withData: a block holding a copy of size bytes and a
+  // stream over it. Without: an empty block and a stream that grows it as it is written to.
+  // Returns the stream, which this object keeps (a caller that keeps it longer adds its own
+  // reference); null on failure, and then the object holds neither block nor stream.
   virtual IStream* createStream(const void* bytes, size_t size, bool withData);
 
   // The stream; null when none.
@@ -39,7 +39,8 @@ class MemoryStream {
   // A copy of the memory block's whole content; empty when there is no block.
   virtual std::vector<uint8_t> memoryBytes() const;
 
-  HGLOBAL memory() const { return memory_.get(); }
+  // The memory block as it is now (a stream that grows may have moved it); null when none.
+  HGLOBAL memory() const;
 
  protected:
   MemoryStream(const MemoryStream& other);
@@ -48,6 +49,6 @@ class MemoryStream {
  private:
   void releaseStream();
 
-  std::shared_ptr<void> memory_;  // the block, shared with copies; null when none
-  IStream* stream_ = nullptr;     // this object's reference to the stream
+  HGLOBAL memory_ = nullptr;   // the stream's block as first made; null when forgotten
+  IStream* stream_ = nullptr;  // this object's reference to the stream
 };

@@ -9,8 +9,8 @@
 // Starts GDI+ on the first call (once per process, never shut down). Each image is decoded
 // once, the first time it is drawn: its bytes must stay unchanged for the life of the process,
 // as the program's constants do. Value and maximum are single precision; the fill is
-// progressFillWidths of the fill image's width. Runs on the caller's thread; calls must not
-// overlap. When GDI+ or an image fails, the bar is drawn without that image or not at all,
-// and nothing is reported.
+// progressFillWidths of the fill image's width. Runs on the caller's thread, any thread;
+// concurrent calls take turns. When GDI+ or an image fails, the bar is drawn without that
+// image or not at all, and nothing is reported.
 void drawProgressBar(Canvas& canvas, const ImageBytes& background, const ImageBytes& fill,
                      float value, float maximum);

@@ -9,11 +9,13 @@
 #include "platform/window_win.h"
 
 // Replaces the whole line by text (GBK), its first character's top left corner at (x, 0) in
-// pixels. Text that does not fit is cut at the canvas's right edge. Safe from any thread; calls
-// must not overlap.
+// pixels. Text that does not fit is cut at the canvas's right edge. Safe from any thread;
+// concurrent calls take turns. Nothing else may draw on statusBackCanvas: a line it already
+// holds is not drawn again, only copied.
 void showStatus(int32_t x, const std::string& text);
 
 // The same on any two canvases of one size: back is drawn on, shown receives the copy.
+// Nothing else may draw on back.
 void showStatusOn(Canvas& back, Canvas& shown, int32_t x, const std::string& text);
 
 // Paints the status line onto dc, a surface of width × height pixels: all white, then the text

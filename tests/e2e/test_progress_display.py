@@ -105,8 +105,8 @@ def test_a_shorter_text_after_a_longer_one_shows_nothing_of_the_longer(probe):
 
 
 def test_the_last_line_and_bar_come_back_after_minimize_and_restore(probe):
-    # (Covering the window by another is no test under Wine: it keeps each window's pixels
-    # and puts them back itself. Restoring a minimized window has the window repaint.)
+    # Restoring a minimized window has it repaint from the canvases' memory images. Covering
+    # it by another window would show nothing here: Wine keeps each window's pixels itself.
     probe.status(30, DOWNLOADING.format(5))
     probe.status(30, DOWNLOADING.format(42))
     probe.bar(42)
@@ -119,7 +119,7 @@ def test_the_last_line_and_bar_come_back_after_minimize_and_restore(probe):
     wait_for(lambda: not program.window()["minimized"], what="the window to come back")
     program.move(5, 5)
     time.sleep(0.5)
-    after = probe.program.window_image("after")
+    after = program.window_image("after")
     assert crop(after, STATUS) == crop(before, STATUS)
     assert crop(after, BAR) == crop(before, BAR)
 
