@@ -115,15 +115,7 @@ bool MoviePlayer::create(HWND parent, int id) {
     return false;
   const ControlDescription& d = description();
   frameDc_.reset(CreateCompatibleDC(nullptr));
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = d.width;
-  info.bmiHeader.biHeight = -d.height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  frameImage_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  frameImage_.reset(createImageBitmap(d.width, d.height));
   if (!frameDc_ || !frameImage_) return false;
   originalBitmap_ = SelectObject(frameDc_.get(), frameImage_.get());
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (d.visible ? WS_VISIBLE : 0);
@@ -246,13 +238,7 @@ LRESULT MoviePlayer::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK MoviePlayer::windowProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* player =
-        static_cast<MoviePlayer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    player->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(player));
-  }
-  auto* player = reinterpret_cast<MoviePlayer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* player = boundControl<MoviePlayer>(window, message, lParam);
   if (player == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   return player->handleMessage(message, wParam, lParam);
 }

@@ -53,6 +53,18 @@ bool registerClass(const char* name, WNDPROC procedure, HBRUSH background) {
   return RegisterClassA(&windowClass) != 0;
 }
 
+HBITMAP createImageBitmap(int32_t width, int32_t height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 // ---- WindowObject -----------------------------------------------------------------------
 
 int32_t WindowObject::width() const {
@@ -106,16 +118,8 @@ Canvas::~Canvas() {
 bool Canvas::create(HWND parent, int id) {
   if (!registerClass(kCanvasClass, windowProc, nullptr)) return false;
   const ControlDescription& d = description();
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = d.width;
-  info.bmiHeader.biHeight = -d.height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
   memoryDc_.reset(CreateCompatibleDC(nullptr));
-  image_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  image_.reset(createImageBitmap(d.width, d.height));
   if (!memoryDc_ || !image_) return false;
   originalBitmap_ = SelectObject(memoryDc_.get(), image_.get());
   RECT all = {0, 0, d.width, d.height};

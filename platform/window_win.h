@@ -54,6 +54,19 @@ class Control : public WindowObject {
 
  protected:
   explicit Control(const ControlDescription& description) : description_(&description) {}
+
+  // For a control whose object handles its own window's messages: the object given to
+  // CreateWindowEx, bound to its window from WM_NCCREATE on; null for messages before it.
+  template <typename T>
+  static T* boundControl(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* control = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+      control->window_ = window;
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    }
+    return reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  }
+
   const ControlDescription* description_;
 };
 
@@ -252,6 +265,10 @@ class Form : public WindowObject {
 
 // Registers one of the run time's window classes once; true when it is registered.
 bool registerClass(const char* name, WNDPROC procedure, HBRUSH background);
+
+// A 32-bit top-down DIB section of width x height pixels, for a control's memory image; null
+// when it cannot be made. The caller owns it.
+HBITMAP createImageBitmap(int32_t width, int32_t height);
 
 // Window class names of the run time's own windows.
 extern const char kMainWindowClass[];
