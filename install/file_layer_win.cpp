@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "install/file_layer.h"
-#include "iowin32.h"
+#include "install/archive_file_win.h"
 #include "platform/scoped_handles_win.h"
 
 namespace {
@@ -81,12 +81,7 @@ class WindowsFileLayer : public FileLayer {
     return bytes;
   }
 
-  unzFile openArchive(const std::string& path) override {
-    // minizip's Win32 file functions open the archive for reading, shared for reading.
-    zlib_filefunc64_def functions;
-    fill_win32_filefunc64A(&functions);
-    return unzOpen2_64(path.c_str(), &functions);
-  }
+  unzFile openArchive(const std::string& path) override { return openArchiveFile(path); }
 
   std::string currentDirectory() override {
     std::vector<char> buffer(MAX_PATH + 1);
