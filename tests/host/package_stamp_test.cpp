@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "download/download_progress.h"
+#include "download/download_rules.h"
 
 namespace {
 
