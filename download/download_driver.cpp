@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
+#include "assets/progress_images.h"
 #include "download/download_rules.h"
 #include "download/package_stamp.h"
 #include "download/transfers.h"
 #include "install/install_dir.h"
 #include "platform/runtime_win.h"
 #include "platform/scoped_handles_win.h"
-#include "progress/progress_bar.h"
-#include "progress/status_line.h"
+#include "progress/progress_bar_win.h"
+#include "progress/status_line_win.h"
 #include "shell/globals.h"
 #include "shell/main_window.h"
 
@@ -56,7 +57,7 @@ std::string readPackageText(const std::string& path) {
 
 void showProgress(int32_t percent) {
   showStatus(30, downloadStatusText(percent));
-  drawProgressBar(progressCanvas().handle(), progressBackgroundImage(), progressFillImage(),
+  drawProgressBar(progressCanvas(), progressBackgroundImage, progressFillImage,
                   static_cast<float>(percent), 100.0f);
 }
 

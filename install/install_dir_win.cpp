@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "install/install_dir.h"
-#include "progress/status_line.h"
+#include "progress/status_line_win.h"
 #include "shell/main_window.h"
 
 void enterInstallStage() {

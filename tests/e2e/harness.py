@@ -15,6 +15,9 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 BUILD = ROOT / "build" / "win64"
 PROGRAM = BUILD / "MervantisSetup.exe"
 DRIVER = BUILD / "tests" / "test_driver.exe"
+STAMP_TOOL = ROOT / "build" / "host" / "stamp"
+# The address the programs built for the tests download from (scripts/build.sh).
+DOWNLOAD_PORT = int((ROOT / "scripts" / "test-host").read_text().strip().rpartition(":")[2])
 SCREENS = ROOT / "build" / "e2e-screens"
 
 
@@ -49,8 +52,12 @@ class Program:
         self.process = None
         self.shots = 0
 
-    def start(self, extra_env=None, wait_visible=True):
+    def start(self, extra_env=None, wait_visible=True, identifier=None):
+        """Runs a copy of the program; `identifier` is stamped into the copy first."""
         shutil.copy(PROGRAM, self.folder / PROGRAM.name)
+        if identifier is not None:
+            subprocess.run([str(STAMP_TOOL), str(self.folder / PROGRAM.name), identifier],
+                           check=True, capture_output=True)
         env = dict(self.env)
         env.update(extra_env or {})
         # Started from another folder: the program must make its own folder current.

@@ -1,0 +1,143 @@
+"""The download on the real program and window: a stamped copy fetches its package from a
+local server (tests/servers/download_server.py) on the address it was built with, shows the
+percentage and the bar, and enters the installation stage only for a complete package."""
+import os
+import subprocess
+import sys
+import time
+
+import pytest
+
+from harness import DOWNLOAD_PORT, ROOT, wait_for
+
+sys.path.insert(0, str(ROOT / "tests" / "servers"))
+from download_server import DownloadServer  # noqa: E402
+
+DIR_EDIT, INSTALL_BUTTON, BROWSE_BUTTON, PROGRESS_CANVAS = 7, 8, 9, 5
+STATUS = (149, 281, 320, 19)
+BAR = (152, 271, 300, 7)
+PALE_YELLOW = (255, 255, 153)
+INSTALL_CONTROLS = (DIR_EDIT, INSTALL_BUTTON, BROWSE_BUTTON)
+
+
+@pytest.fixture(scope="session")
+def packages(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("packages")
+    source = folder / "source"
+    (source / "bin").mkdir(parents=True)
+    (source / "bin" / "app.exe").write_bytes(os.urandom(200000))
+    (source / "readme.txt").write_text("Mervantis test package\r\n")
+    subprocess.run(["zip", "-q", "-r", str(folder / "package.zip"), "."], cwd=source, check=True)
+    (folder / "small.zip").write_bytes((folder / "package.zip").read_bytes()[:4096])
+    (folder / "big.bin").write_bytes(b"PK\x03\x04\0\0" + os.urandom(2_000_000))
+    (folder / "page.html").write_bytes(b"<html><head><title>gone</title></head></html>")
+    (folder / "PAGE.html").write_bytes(b"<HTML><HEAD><TITLE>gone</TITLE></HEAD></HTML>")
+    return folder
+
+
+@pytest.fixture(scope="session")
+def server(packages):
+    try:
+        with DownloadServer(packages, port=DOWNLOAD_PORT) as running:
+            yield running
+    except OSError as error:
+        pytest.fail(f"the download server cannot listen on 127.0.0.1:{DOWNLOAD_PORT}: {error}")
+
+
+def requests_for(server, identifier):
+    return [path for path in server.requests if f"/down/{identifier}/" in path]
+
+
+def visible(program, ids):
+    controls = program.controls()
+    return {i: controls[i]["visible"] for i in ids}
+
+
+def in_install_stage(program):
+    return all(visible(program, INSTALL_CONTROLS).values())
+
+
+def blue_columns(image, box):
+    """The x positions, within the box, of the status text's blue glyph pixels."""
+    x0, y0, w, h = box
+    return sorted({x for x in range(w) for y in range(h)
+                   if (lambda p: p[2] > 200 and p[0] < 100 and p[1] < 200)(
+                       image.getpixel((x0 + x, y0 + y)))})
+
+
+def bar_columns_filled(image):
+    x0, y0, w, _ = BAR
+    return sum(1 for x in range(w) if image.getpixel((x0 + x, y0 + 3)) != PALE_YELLOW)
+
+
+def test_complete_package_reaches_the_installation_stage(program, server, packages):
+    program.start(identifier="ok-package.zip")
+    wait_for(lambda: in_install_stage(program), what="the installation controls")
+    controls = program.controls()
+    assert controls[DIR_EDIT]["text"] == "C:\\Program Files\\Mervantis\\"
+    assert not controls[PROGRESS_CANVAS]["visible"]
+    assert requests_for(server, "ok-package.zip") == ["/down/ok-package.zip/ok-package.zip.zip"]
+    assert (program.folder / "hq.zip").read_bytes() == (packages / "package.zip").read_bytes()
+    prompt = wait_for(lambda: blue_columns(program.window_image("prompt"), STATUS),
+                      what="the prompt")
+    assert prompt[0] == 16
+
+
+def test_slow_download_shows_the_percentage_and_a_growing_bar(program, server):
+    program.start(identifier="slow-big.bin")
+    first = wait_for(lambda: (lambda i: i if 0 < bar_columns_filled(i) < 150 else None)(
+        program.window_image("early")), what="a partly filled bar")
+    assert blue_columns(first, STATUS)[0] == 30
+    later = wait_for(lambda: (lambda i: i if bar_columns_filled(i) > bar_columns_filled(first)
+                              else None)(program.window_image("later")), what="the bar to grow")
+    assert blue_columns(later, STATUS)[0] == 30
+    assert not any(visible(program, INSTALL_CONTROLS).values())
+
+
+@pytest.mark.parametrize("identifier, enters", [
+    ("page-page.html", False),     # an error page with <head>
+    ("page-PAGE.html", True),      # the test is case-sensitive
+    ("status-404", False),         # an error status, whatever its body
+    ("status-500", False),
+    ("cut-big.bin", False),        # the connection cut before the end
+    ("chunked-package.zip", True),  # no size known: complete when the data ends
+])
+def test_what_arrived_decides_the_installation_stage(program, server, packages, identifier,
+                                                     enters):
+    program.start(identifier=identifier)
+    if enters:
+        wait_for(lambda: in_install_stage(program), what="the installation controls")
+        return
+    wait_for(lambda: requests_for(server, identifier), what="the request")
+    time.sleep(3)
+    assert not any(visible(program, INSTALL_CONTROLS).values())
+    assert program.running()
+
+
+def test_an_earlier_package_file_is_emptied_first(program, server, packages):
+    (program.folder / "hq.zip").write_bytes(b"left over " * 100000)
+    program.start(identifier="ok-package.zip")
+    wait_for(lambda: in_install_stage(program), what="the installation controls")
+    assert (program.folder / "hq.zip").read_bytes() == (packages / "package.zip").read_bytes()
+
+
+def test_an_empty_identifier_makes_no_request_at_all(program, server):
+    (program.folder / "hq.zip").write_bytes(b"keep me")
+    before = len(server.requests)
+    program.start(identifier="")
+    time.sleep(4)
+    assert len(server.requests) == before
+    assert (program.folder / "hq.zip").read_bytes() == b"keep me"
+    assert blue_columns(program.window_image("nothing"), STATUS) == []
+
+
+@pytest.mark.parametrize("button", [(522 + 30, 264 + 10), (544 + 16, 8 + 16)],
+                         ids=["exitButton", "closeButton"])
+def test_the_program_ends_during_a_slow_download_keeping_what_was_written(program, server,
+                                                                          packages, button):
+    program.start(identifier="slow-big.bin")
+    package = program.folder / "hq.zip"
+    wait_for(lambda: package.exists() and package.stat().st_size > 0, what="the first bytes")
+    program.click_in_window(*button)
+    assert program.exit_code() == 0
+    assert 0 < package.stat().st_size < (packages / "big.bin").stat().st_size
