@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "shell/globals.h"
 
+// The process-wide table: its layout and operations live here, setUpGlobals creates it.
 TransferTable* transferTable = nullptr;
 
 namespace {

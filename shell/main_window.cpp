@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "download/download_driver.h"
+#include "install/install_dir.h"
 #include "platform/runtime_win.h"
 #include "shell/globals.h"
 #include "shell/splash_movie.h"
@@ -19,6 +20,7 @@ void bindShellEvents() {
   closeButton().setClickedHandler(onCloseClicked);
   minimizeButton().setClickedHandler(onMinimizeClicked);
   exitButton().setClickedHandler(onExitClicked);
+  browseButton().setClickedHandler(chooseInstallDir);
 }
 
 }  // namespace

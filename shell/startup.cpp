@@ -7,7 +7,6 @@
 #include "shell/thread_object.h"
 
 ThreadObject* downloadThread = nullptr;
-TransferTable* transferTable = nullptr;
 std::string packageFileName;
 int64_t totalBytes = 0;
 int64_t downloadedBytes = 0;

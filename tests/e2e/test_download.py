@@ -2,6 +2,7 @@
 local server (tests/servers/download_server.py) on the address it was built with, shows the
 percentage and the bar, and enters the installation stage only for a complete package."""
 import os
+import pathlib
 import subprocess
 import sys
 import time
@@ -141,3 +142,57 @@ def test_the_program_ends_during_a_slow_download_keeping_what_was_written(progra
     program.click_in_window(*button)
     assert program.exit_code() == 0
     assert 0 < package.stat().st_size < (packages / "big.bin").stat().st_size
+
+
+def key(program, *keys):
+    for name in keys:
+        subprocess.run(["xdotool", "key", name], env=program.env, check=True)
+        time.sleep(0.15)
+
+
+def browse(program, keys, press="确定"):
+    """Opens the folder dialog with the real mouse, walks its tree with the keyboard
+    (from the desktop item) and closes it with the named button."""
+    program.click_in_window(333 + 30, 238 + 10)
+    box = wait_for(lambda: (lambda b: b if b.get("found") else None)(program.driver("box", "*")),
+                   what="the folder dialog")
+    assert box["texts"] == ["选择安装目录:"]
+    assert not program.window()["topmost"]  # off top while the dialog is open
+    program.click(box["x"] + 150, box["y"] + 300)  # into the tree's empty part: focus, no choice
+    key(program, "Home", *keys)
+    button = next(b for b in box["buttons"] if b["text"] == press)
+    program.click(button["x"] + button["width"] // 2, button["y"] + button["height"] // 2)
+    wait_for(lambda: not program.driver("box", "*").get("found"), what="the dialog to close")
+
+
+# From the desktop item: the last top item is the computer, whose children are C:, D:, Z:.
+TO_DRIVE_D = ["End", "Right", "Down", "Down"]
+
+
+def test_the_folder_dialog_sets_its_choice_with_one_trailing_backslash(program, server, wine_env):
+    (pathlib.Path(wine_env["MERVANTIS_RUN_DIR"]) / "drive_d" / "Apps").mkdir(exist_ok=True)
+    program.start(identifier="ok-package.zip")
+    wait_for(lambda: in_install_stage(program), what="the installation controls")
+    cases = [
+        (TO_DRIVE_D, "确定", "D:\\"),                    # a root keeps its one backslash
+        (TO_DRIVE_D + ["Right", "Down"], "确定", "D:\\Apps\\"),
+        (["Down", "Down"], "确定", "D:\\Apps\\"),         # the recycle bin: no file-system path
+        (TO_DRIVE_D, "取消", "D:\\Apps\\"),              # cancelled
+    ]
+    for keys, press, expected in cases:
+        browse(program, keys, press)
+        assert program.controls()[DIR_EDIT]["text"] == expected, (keys, press)
+        assert program.window()["topmost"]  # on top again after every browse
+
+
+def test_cancelling_the_dialog_keeps_a_typed_directory(program, server):
+    program.start(identifier="ok-package.zip")
+    wait_for(lambda: in_install_stage(program), what="the installation controls")
+    program.click_in_window(24 + 150, 240 + 9)
+    key(program, "End", *["BackSpace"] * 40)
+    subprocess.run(["xdotool", "type", "--delay", "50", "E:\\typed dir"], env=program.env,
+                   check=True)
+    wait_for(lambda: program.controls()[DIR_EDIT]["text"] == "E:\\typed dir", what="the typing")
+    browse(program, TO_DRIVE_D, "取消")
+    assert program.controls()[DIR_EDIT]["text"] == "E:\\typed dir"
+    assert program.window()["topmost"]
