@@ -12,7 +12,16 @@
   X(Gdiplus::, GdiplusStartup)                    \
   X(Gdiplus::DllExports::, GdipCreateBitmapFromStream) \
   X(Gdiplus::DllExports::, GdipGetImageWidth)     \
-  X(Gdiplus::DllExports::, GdipDisposeImage)
+  X(Gdiplus::DllExports::, GdipDisposeImage)     \
+  /* the progress bar */                          \
+  X(Gdiplus::DllExports::, GdipLoadImageFromStream) \
+  X(Gdiplus::DllExports::, GdipGetImageDimension) \
+  X(Gdiplus::DllExports::, GdipCreateBitmapFromScan0) \
+  X(Gdiplus::DllExports::, GdipGetImageGraphicsContext) \
+  X(Gdiplus::DllExports::, GdipGraphicsClear)     \
+  X(Gdiplus::DllExports::, GdipDrawImageRect)     \
+  X(Gdiplus::DllExports::, GdipDrawImageRectRect) \
+  X(Gdiplus::DllExports::, GdipFlush)
 
 struct GdiplusApi {
 #define MERVANTIS_GDIPLUS_MEMBER(scope, name) decltype(&scope name) name;

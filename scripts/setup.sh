@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make ninja-build g++ pkg-config dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  zlib1g-dev libminizip-dev googletest libgtest-dev libgmock-dev
+  zlib1g-dev libminizip-dev nettle-dev googletest libgtest-dev libgmock-dev
   wine64 xvfb xdotool x11-utils imagemagick
   python3-pytest python3-pil python3-pyftpdlib
   nginx fonts-wqy-zenhei locales

@@ -27,10 +27,14 @@ void releaseGlobals() {
   // read by the extraction worker after the registration: the process end releases them.
 }
 
-int32_t startProgram() {
+void openProgram() {
   setUpGlobals();
   registerExitRoutine(releaseGlobals);
   openMainWindow();
+}
+
+int32_t startProgram() {
+  openProgram();
   runMessageLoop();
   return 0;
 }

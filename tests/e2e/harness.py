@@ -52,16 +52,18 @@ class Program:
         self.process = None
         self.shots = 0
 
-    def start(self, extra_env=None, wait_visible=True, identifier=None):
+    def start(self, extra_env=None, wait_visible=True, identifier=None, executable=PROGRAM,
+              args=()):
         """Runs a copy of the program; `identifier` is stamped into the copy first."""
-        shutil.copy(PROGRAM, self.folder / PROGRAM.name)
+        shutil.copy(executable, self.folder / executable.name)
         if identifier is not None:
-            subprocess.run([str(STAMP_TOOL), str(self.folder / PROGRAM.name), identifier],
+            subprocess.run([str(STAMP_TOOL), str(self.folder / executable.name), identifier],
                            check=True, capture_output=True)
         env = dict(self.env)
         env.update(extra_env or {})
         # Started from another folder: the program must make its own folder current.
-        self.process = subprocess.Popen([env["WINE"], str(self.folder / PROGRAM.name)],
+        self.process = subprocess.Popen([env["WINE"], str(self.folder / executable.name),
+                                         *map(str, args)],
                                         cwd="/", env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         if wait_visible:
@@ -124,3 +126,51 @@ class Program:
         if self.process:
             wait_for(lambda: not self.window().get("found", True), timeout=30,
                      what="the ended run's window to go")
+
+
+# ---- The progress display, driven through the probe (tests/win/progress_probe_win.cpp) ----
+
+PROBE = BUILD / "tests" / "progress_probe.exe"
+
+
+def windows_path(path):
+    """A Unix path as Wine's Z: drive names it."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class ProgressProbe:
+    """The real main window with its status line and progress bar drawn on a worker thread,
+    step by step as a test asks: run() returns once the steps are drawn and painted."""
+
+    def __init__(self, program):
+        self.program = program
+        self.commands = program.folder / "commands.txt"
+        self.done = 0
+
+    def start(self):
+        self.commands.write_bytes(b"")
+        self.program.start(executable=PROBE, args=[windows_path(self.commands)])
+        return self
+
+    def run(self, *commands):
+        with open(self.commands, "ab") as f:
+            for command in commands:
+                f.write(command.encode("gbk") + b"\n")
+        self.done += len(commands)
+        done_file = self.commands.with_name(self.commands.name + ".done")
+        wait_for(lambda: done_file.exists() and int(done_file.read_text() or 0) >= self.done,
+                 what=f"the probe to run {commands}")
+        time.sleep(0.3)  # Wine puts the painted window on the X screen a moment later
+
+    def status(self, x, text):
+        self.run(f"status {x} {text}")
+
+    def bar(self, value, maximum=100):
+        self.run(f"bar {value} {maximum}")
+
+    def bar_shape(self):
+        """progressCanvas's window shape: the set of (x, y) inside it."""
+        self.run("region")
+        rows = self.commands.with_name(self.commands.name + ".region").read_text().split()
+        return {(x, y) for y, row in enumerate(rows) for x, inside in enumerate(row)
+                if inside == "1"}

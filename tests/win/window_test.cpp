@@ -11,6 +11,7 @@
 
 #include "platform/runtime_win.h"
 #include "platform/window_win.h"
+#include "tests/win/worker_helpers_win.h"
 
 namespace {
 
@@ -28,21 +29,6 @@ void created(Form& window) { form = &window; }
 Form& testWindow() {
   if (form == nullptr) Form::open(kDescription, created);
   return *form;
-}
-
-// Runs work on a new thread while the window thread keeps its messages flowing.
-void onWorker(const std::function<void()>& work) {
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    work();
-    done = true;
-  });
-  while (!done) {
-    processPendingEvents();
-    Sleep(1);
-  }
-  worker.join();
-  processPendingEvents();
 }
 
 void fill(Canvas& canvas, COLORREF colour) {

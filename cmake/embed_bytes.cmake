@@ -1,0 +1,23 @@
+# Writes a C++ source that holds files as ImageBytes constants (assets/progress_images.h):
+#   cmake -DOUTPUT=file.cpp -DHEADER=assets/x.h -DCONSTANTS="name=path|name=path" -P embed_bytes.cmake
+string(REPLACE "|" ";" CONSTANTS "${CONSTANTS}")
+set(source "// Made by cmake/embed_bytes.cmake from the files named below; do not edit.\n")
+string(APPEND source "#include \"${HEADER}\"\n\nnamespace {\n")
+set(definitions "")
+foreach(entry IN LISTS CONSTANTS)
+  string(REGEX MATCH "^([^=]+)=(.+)$" matched "${entry}")
+  set(name "${CMAKE_MATCH_1}")
+  set(path "${CMAKE_MATCH_2}")
+  file(READ "${path}" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  # Sixteen bytes a line (CMake's expressions have no counted repeats).
+  string(REPEAT "0x..," 16 line)
+  string(REGEX REPLACE "(${line})" "\\1\n    " bytes "${bytes}")
+  get_filename_component(file_name "${path}" NAME)
+  string(APPEND source "// ${file_name}\nconst unsigned char ${name}Bytes[] = {\n    ${bytes}};\n")
+  string(APPEND definitions "const ImageBytes ${name} = {${name}Bytes, sizeof(${name}Bytes)};\n")
+endforeach()
+string(APPEND source "\n}  // namespace\n\n${definitions}")
+file(WRITE "${OUTPUT}.new" "${source}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")

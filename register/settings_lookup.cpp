@@ -1,0 +1,88 @@
+#include "register/settings_lookup.h"
+
+#include <chrono>
+
+#include "register/encrypted_file.h"
+#include "register/path_names.h"
+#include "register/settings_lookup_platform.h"
+
+const char kPackagePassword[] = "507132640?";
+
+const PackageSetting kProgramSetting = {"\\zhi\\pz\\pro.dll", "pro", "pfexe", ""};
+const PackageSetting kSoftwareNameSetting = {"\\zhi\\pz\\cl.dll", "配置", "软件名", "hq"};
+
+namespace {
+
+// The window's pending events are handled between lines so that it stays responsive while a
+// file is read. Each look at the queue is a round trip to the window system, which after
+// every line would cost more than reading the line; every 10 ms is as responsive.
+class EventPacer {
+ public:
+  void betweenLines() {
+    auto now = std::chrono::steady_clock::now();
+    if (started_ && now - last_ < std::chrono::milliseconds(10)) return;
+    letPendingEventsRun();
+    started_ = true;
+    last_ = now;
+  }
+
+ private:
+  bool started_ = false;
+  std::chrono::steady_clock::time_point last_;
+};
+
+bool isSectionEnd(const std::string& line) {
+  return !line.empty() && line.front() == '[' && line.back() == ']';
+}
+
+// Steps through the lines of an open settings file; the value, or nothing.
+bool findEntry(EncryptedFile& file, const std::string& section, const std::string& key,
+               std::string& value) {
+  if (!file.seekToStart()) return false;
+  const std::string header = "[" + section + "]";
+  EventPacer events;
+  bool inSection = false;
+  while (!inSection && !file.atEnd(true)) {
+    inSection = file.readLine() == header;
+    events.betweenLines();
+  }
+  if (!inSection) return false;
+  const std::string prefix = key + "=";
+  while (!file.atEnd(true)) {
+    std::string line = file.readLine();
+    if (isSectionEnd(line)) return false;
+    if (line.compare(0, prefix.size(), prefix) == 0) {
+      value = line.substr(prefix.size());
+      return true;
+    }
+    events.betweenLines();
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string lookupSettingWithPassword(const std::string& password, const std::string& path,
+                                      const std::string& section, const std::string& key,
+                                      const std::string& defaultValue) {
+  EncryptedFile file =
+      EncryptedFile::open(path, OpenMode::readWriteExisting, Sharing::readWrite, password, 0);
+  if (!file.isOpen()) return defaultValue;
+  std::string value;
+  if (!findEntry(file, section, key, value)) return defaultValue;
+  return value;
+}
+
+std::string lookupSetting(const std::string& path, bool pathGiven, const std::string& section,
+                          const std::string& key, const std::string& defaultValue) {
+  const std::string file = pathGiven ? path : runDirectory() + "\\zhi\\ecrt.dll";
+  return lookupSettingWithPassword(kPackagePassword, file, section, key, defaultValue);
+}
+
+std::string runDirectory() {
+  std::string program = ownProgramFile();
+  std::string folder = program.substr(0, program.size() - fileNameOfPath(program, true).size());
+  // What is left ends with the separator before the name (or is a bare drive).
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
