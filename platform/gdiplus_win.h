@@ -8,6 +8,8 @@
 
 #include <cstddef>
 
+#include "platform/scoped_handles_win.h"
+
 #define MERVANTIS_GDIPLUS_FUNCTIONS(X)            \
   X(Gdiplus::, GdiplusStartup)                    \
   X(Gdiplus::DllExports::, GdipCreateBitmapFromStream) \
@@ -21,7 +23,16 @@
   X(Gdiplus::DllExports::, GdipGraphicsClear)     \
   X(Gdiplus::DllExports::, GdipDrawImageRect)     \
   X(Gdiplus::DllExports::, GdipDrawImageRectRect) \
-  X(Gdiplus::DllExports::, GdipFlush)
+  X(Gdiplus::DllExports::, GdipFlush)             \
+  /* the movie player: frames, their delays, drawing */ \
+  X(Gdiplus::DllExports::, GdipImageGetFrameCount) \
+  X(Gdiplus::DllExports::, GdipImageSelectActiveFrame) \
+  X(Gdiplus::DllExports::, GdipGetPropertyItemSize) \
+  X(Gdiplus::DllExports::, GdipGetPropertyItem)   \
+  X(Gdiplus::DllExports::, GdipGetImageHeight)    \
+  X(Gdiplus::DllExports::, GdipCreateFromHDC)     \
+  X(Gdiplus::DllExports::, GdipDrawImageRectI)    \
+  X(Gdiplus::DllExports::, GdipDeleteGraphics)
 
 struct GdiplusApi {
 #define MERVANTIS_GDIPLUS_MEMBER(scope, name) decltype(&scope name) name;
@@ -39,3 +50,18 @@ bool startGdiplus();
 
 // Decodes an image held in memory; null on failure. The caller disposes of the image.
 Gdiplus::GpImage* decodeImage(const void* bytes, size_t size);
+
+// The movie player's GDI+ objects, each released through the loaded library.
+struct GdiplusImageTraits {
+  using Handle = Gdiplus::GpImage*;
+  static Handle empty() { return nullptr; }
+  static void close(Handle image) { gdiplusApi()->GdipDisposeImage(image); }
+};
+using ScopedGdiplusImage = ScopedHandle<GdiplusImageTraits>;
+
+struct GdiplusGraphicsTraits {
+  using Handle = Gdiplus::GpGraphics*;
+  static Handle empty() { return nullptr; }
+  static void close(Handle graphics) { gdiplusApi()->GdipDeleteGraphics(graphics); }
+};
+using ScopedGdiplusGraphics = ScopedHandle<GdiplusGraphicsTraits>;

@@ -177,13 +177,7 @@ LRESULT PictureButton::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK PictureButton::windowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* button =
-        static_cast<PictureButton*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    button->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
-  }
-  auto* button = reinterpret_cast<PictureButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* button = boundControl<PictureButton>(window, message, lParam);
   if (button == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   return button->handle(message, wParam, lParam);
 }

@@ -91,6 +91,14 @@ struct ModuleTraits {
 };
 using ScopedModule = ScopedHandle<ModuleTraits>;
 
+// Menus from CreatePopupMenu: destroyed with DestroyMenu.
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle empty() { return nullptr; }
+  static void close(Handle handle) { DestroyMenu(handle); }
+};
+using ScopedMenu = ScopedHandle<MenuTraits>;
+
 // Selects a GDI object into a device context for one scope and puts the old one back.
 class ScopedSelectObject {
  public:

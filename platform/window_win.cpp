@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/gdiplus_win.h"
 #include "platform/runtime_win.h"
 
 const char kMainWindowClass[] = "MervantisMainWindow";
@@ -52,6 +51,18 @@ bool registerClass(const char* name, WNDPROC procedure, HBRUSH background) {
   windowClass.hbrBackground = background;
   windowClass.lpszClassName = name;
   return RegisterClassA(&windowClass) != 0;
+}
+
+HBITMAP createImageBitmap(int32_t width, int32_t height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
 // ---- WindowObject -----------------------------------------------------------------------
@@ -107,16 +118,8 @@ Canvas::~Canvas() {
 bool Canvas::create(HWND parent, int id) {
   if (!registerClass(kCanvasClass, windowProc, nullptr)) return false;
   const ControlDescription& d = description();
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = d.width;
-  info.bmiHeader.biHeight = -d.height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
   memoryDc_.reset(CreateCompatibleDC(nullptr));
-  image_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  image_.reset(createImageBitmap(d.width, d.height));
   if (!memoryDc_ || !image_) return false;
   originalBitmap_ = SelectObject(memoryDc_.get(), image_.get());
   RECT all = {0, 0, d.width, d.height};
@@ -214,39 +217,6 @@ void ZipControl::setEventHandler(int index, ZipEventHandler handler) {
 void ZipControl::raiseEvent(int index, int32_t argument) {
   if (index < 0 || index >= kEventCount || handlers_[index] == nullptr) return;
   if (IsWindow(window_)) handlers_[index](argument);
-}
-
-// ---- MoviePlayer ------------------------------------------------------------------------
-
-namespace {
-// The smallest GIF there is: if this decodes, the player can decode its movie's frames.
-const unsigned char kProbeImage[] = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xFF, 0xFF,
-    0xFF, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00,
-    0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
-
-bool canDecodeImages() {
-  Gdiplus::GpImage* image = decodeImage(kProbeImage, sizeof(kProbeImage));
-  if (image == nullptr) return false;
-  UINT width = 0;
-  bool decoded = gdiplusApi()->GdipGetImageWidth(image, &width) == Gdiplus::Ok && width == 1;
-  gdiplusApi()->GdipDisposeImage(image);
-  return decoded;
-}
-}  // namespace
-
-bool MoviePlayer::create(HWND parent, int id) {
-  if (!canDecodeImages()) return false;
-  // White where no frame is drawn; the class keeps the brush for the process's life.
-  if (!registerClass(kMoviePlayerClass, windowProc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))))
-    return false;
-  window_ = createChild(kMoviePlayerClass, description(), parent, id, 0, 0, this);
-  return window_ != nullptr;
-}
-
-LRESULT CALLBACK MoviePlayer::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  objectOf<MoviePlayer>(window, message, lParam);
-  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // ---- Form -------------------------------------------------------------------------------

@@ -54,6 +54,19 @@ class Control : public WindowObject {
 
  protected:
   explicit Control(const ControlDescription& description) : description_(&description) {}
+
+  // For a control whose object handles its own window's messages: the object given to
+  // CreateWindowEx, bound to its window from WM_NCCREATE on; null for messages before it.
+  template <typename T>
+  static T* boundControl(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* control = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+      control->window_ = window;
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    }
+    return reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  }
+
   const ControlDescription* description_;
 };
 
@@ -176,14 +189,43 @@ class ZipControl : public Control {
   ZipEventHandler handlers_[kEventCount] = {};
 };
 
-// The movie player: a white host window that exists only when images can be decoded.
+// The movie player: a host window with a white background that plays an animated image (a
+// GIF), frame by frame with each frame's own delay, behind its sibling controls. It exists only
+// when it could be created and images can be decoded. Window thread only.
 class MoviePlayer : public Control {
  public:
-  explicit MoviePlayer(const ControlDescription& description) : Control(description) {}
+  explicit MoviePlayer(const ControlDescription& description);
+  ~MoviePlayer() override;
   bool create(HWND parent, int id);
 
+  // Loads the movie in the file at path (GBK) and shows its first frame, stopped. A file that
+  // cannot be read or decoded leaves the player without a movie, white. False then.
+  bool loadMovie(const std::string& path);
+
+  // Plays the loaded movie from the frame shown, looping: a timer on the window thread shows
+  // each frame for its own delay. False when there is no movie.
+  bool playMovie();
+  void pauseMovie();
+  bool playing() const { return playing_; }
+
+  // Suppresses the right-click menu of the first player window beneath window (its children
+  // and their descendants): right button down is answered there and goes no further. Nothing
+  // happens when window is null or holds no player.
+  static void disableContextMenu(HWND window);
+
  private:
+  struct Movie;  // the decoded movie and where it stands
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void showFrame(uint32_t index);
+  void showNextFrame();
+  void showMenu(LPARAM point);
+
+  std::unique_ptr<Movie> movie_;
+  ScopedMemoryDc frameDc_;  // the picture every repaint shows: the frame, drawn on white
+  ScopedBitmap frameImage_;
+  HGDIOBJ originalBitmap_ = nullptr;
+  bool playing_ = false;
 };
 
 class Form;
@@ -223,6 +265,10 @@ class Form : public WindowObject {
 
 // Registers one of the run time's window classes once; true when it is registered.
 bool registerClass(const char* name, WNDPROC procedure, HBRUSH background);
+
+// A 32-bit top-down DIB section of width x height pixels, for a control's memory image; null
+// when it cannot be made. The caller owns it.
+HBITMAP createImageBitmap(int32_t width, int32_t height);
 
 // Window class names of the run time's own windows.
 extern const char kMainWindowClass[];

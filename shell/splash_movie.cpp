@@ -1,4 +1,16 @@
 #include "shell/splash_movie.h"
 
-// The movie and its player's playback arrive later; until then the player stays white.
-void startSplashMovie() {}
+#include <string>
+
+#include "assets/splash_movie.h"
+#include "shell/main_window.h"
+#include "shell/temp_file_win.h"
+
+void startSplashMovie() {
+  std::string name = tempFileName();
+  if (!writeBytesToFile(name, {{splashMovie, splashMovieSize}})) return;
+  // Whether the player takes the file and plays it changes nothing for the program.
+  flashControl().loadMovie(name);
+  flashControl().playMovie();
+  MoviePlayer::disableContextMenu(mainWindow().handle());
+}

@@ -7,6 +7,7 @@
 //   test_driver restore | close   restore the main window / ask it to close
 //   test_driver set-text ID TEXT  set the text of the control with that id
 //   test_driver shortcut PATH     the target, arguments and folder of a shortcut file
+//   test_driver temp-folder       the system's temporary folder, as programs are given it
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -102,6 +103,40 @@ std::string regionJson(HWND window) {
   return "{" + rectJson(box) + "}";
 }
 
+// The keyboard focus of the window's thread: the id of the control that has it, 0 for none.
+int focusedControl(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return 0;
+  return info.hwndFocus != nullptr && GetParent(info.hwndFocus) == window
+             ? GetDlgCtrlID(info.hwndFocus)
+             : 0;
+}
+
+struct MenuSearch {
+  DWORD processId;
+  bool found;
+};
+
+BOOL CALLBACK findMenu(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<MenuSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && classOf(window) == L"#32768" && IsWindowVisible(window)) {
+    search->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Whether a popup menu of the window's process is showing.
+bool menuShown(HWND window) {
+  MenuSearch search = {0, false};
+  GetWindowThreadProcessId(window, &search.processId);
+  EnumWindows(findMenu, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 int reportWindow() {
   HWND window = mainWindow();
   if (window == nullptr) {
@@ -119,7 +154,9 @@ int reportWindow() {
                      ", \"minimized\": " + flag(IsIconic(window)) +
                      ", \"topmost\": " + flag((extended & WS_EX_TOPMOST) != 0) +
                      ", \"appwindow\": " + flag((extended & WS_EX_APPWINDOW) != 0) +
-                     ", \"process\": " + std::to_string(processId) + ", \"controls\": [";
+                     ", \"process\": " + std::to_string(processId) +
+                     ", \"focus\": " + std::to_string(focusedControl(window)) +
+                     ", \"menu\": " + flag(menuShown(window)) + ", \"controls\": [";
   bool first = true;
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
@@ -232,6 +269,12 @@ int main() {
   if (command == L"at" && argc == 4) return reportPoint(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"box" && argc == 3) return reportBox(argv[2]);
   if (command == L"shortcut" && argc == 3) return reportShortcut(argv[2]);
+  if (command == L"temp-folder") {
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, folder);
+    print("{\"path\": " + quoted(folder) + "}");
+    return 0;
+  }
   HWND window = mainWindow();
   if (command == L"restore" && window != nullptr) {
     // What a click on the task bar button does.
@@ -248,6 +291,6 @@ int main() {
     return control != nullptr ? 0 : 1;
   }
   fprintf(stderr, "usage: test_driver window | at X Y | box TITLE | restore | close | "
-                  "set-text ID TEXT | shortcut PATH\n");
+                  "set-text ID TEXT | shortcut PATH | temp-folder\n");
   return 2;
 }
