@@ -31,6 +31,11 @@ def wine_environment():
     return dict(item.split("=", 1) for item in dump.decode().split("\0") if "=" in item)
 
 
+def requests_for(server, identifier):
+    """The paths the download server was asked for with this package identifier."""
+    return [path for path in server.requests if f"/down/{identifier}/" in path]
+
+
 def wait_for(condition, timeout=20.0, interval=0.2, what="condition"):
     deadline = time.monotonic() + timeout
     while True:

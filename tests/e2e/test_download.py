@@ -1,52 +1,19 @@
 """The download on the real program and window: a stamped copy fetches its package from a
 local server (tests/servers/download_server.py) on the address it was built with, shows the
 percentage and the bar, and enters the installation stage only for a complete package."""
-import os
 import pathlib
 import subprocess
-import sys
 import time
 
 import pytest
 
-from harness import DOWNLOAD_PORT, ROOT, wait_for
-
-sys.path.insert(0, str(ROOT / "tests" / "servers"))
-from download_server import DownloadServer  # noqa: E402
+from harness import requests_for, wait_for
 
 DIR_EDIT, INSTALL_BUTTON, BROWSE_BUTTON, PROGRESS_CANVAS = 7, 8, 9, 5
 STATUS = (149, 281, 320, 19)
 BAR = (152, 271, 300, 7)
 PALE_YELLOW = (255, 255, 153)
 INSTALL_CONTROLS = (DIR_EDIT, INSTALL_BUTTON, BROWSE_BUTTON)
-
-
-@pytest.fixture(scope="session")
-def packages(tmp_path_factory):
-    folder = tmp_path_factory.mktemp("packages")
-    source = folder / "source"
-    (source / "bin").mkdir(parents=True)
-    (source / "bin" / "app.exe").write_bytes(os.urandom(200000))
-    (source / "readme.txt").write_text("Mervantis test package\r\n")
-    subprocess.run(["zip", "-q", "-r", str(folder / "package.zip"), "."], cwd=source, check=True)
-    (folder / "small.zip").write_bytes((folder / "package.zip").read_bytes()[:4096])
-    (folder / "big.bin").write_bytes(b"PK\x03\x04\0\0" + os.urandom(2_000_000))
-    (folder / "page.html").write_bytes(b"<html><head><title>gone</title></head></html>")
-    (folder / "PAGE.html").write_bytes(b"<HTML><HEAD><TITLE>gone</TITLE></HEAD></HTML>")
-    return folder
-
-
-@pytest.fixture(scope="session")
-def server(packages):
-    try:
-        with DownloadServer(packages, port=DOWNLOAD_PORT) as running:
-            yield running
-    except OSError as error:
-        pytest.fail(f"the download server cannot listen on 127.0.0.1:{DOWNLOAD_PORT}: {error}")
-
-
-def requests_for(server, identifier):
-    return [path for path in server.requests if f"/down/{identifier}/" in path]
 
 
 def visible(program, ids):
