@@ -29,13 +29,15 @@ trap 'touch "$work/done"; wait $server 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -e "$work/nginx-ready" ] && break; sleep 0.1; done
 
 best() { sort -n | head -1; }
-program_ms=$(for _ in 1 2 3; do rm -f "$work/program/hq.zip"; $WINE "$bench" program "$program_exe"; done | best)
+# "total shown": until the installation controls show, and until the window showed.
+program=$(for _ in 1 2 3; do rm -f "$work/program/hq.zip"; $WINE "$bench" program "$program_exe"; done | best)
+program_ms=${program% *} shown_ms=${program#* }
 loop_ms=$(for _ in 1 2 3; do $WINE "$bench" loop "$url" "$loop_file"; done | best)
 curl_ms=$(for _ in 1 2 3; do curl -s -o "$work/curl.bin" -w '%{time_total}\n' "$url"; done |
           awk '{ printf "%.0f\n", $1 * 1000 }' | best)
 cmp -s "$work/program/hq.zip" "$work/served/down/bench/bench.zip" || { echo "  the program's package differs"; exit 1; }
-awk -v p="$program_ms" -v l="$loop_ms" -v c="$curl_ms" 'BEGIN {
-  printf "  200 MB from nginx: program %d ms, bare InternetReadFile loop %d ms, curl %d ms\n", p, l, c
+awk -v p="$program_ms" -v s="$shown_ms" -v l="$loop_ms" -v c="$curl_ms" 'BEGIN {
+  printf "  200 MB from nginx: program %d ms (its window shown after %d ms), bare InternetReadFile loop %d ms, curl %d ms\n", p, s, l, c
   printf "  program / bare loop = %.3f (goal <= 1.10); program / curl = %.2f\n", p / l, p / c
 }'
 rm -rf "$work/served" "$work/program/hq.zip" "$work/loop.bin" "$work/curl.bin"

@@ -7,6 +7,7 @@
 #include "download/package_stamp.h"
 #include "download/transfers.h"
 #include "install/install_dir.h"
+#include "platform/event_pacer.h"
 #include "platform/runtime_win.h"
 #include "platform/scoped_handles_win.h"
 #include "progress/progress_bar_win.h"
@@ -82,6 +83,7 @@ void runDownload() {
 
   // The line and the bar change only with the percentage, so they are drawn only then.
   int32_t shownPercent = -1;
+  EventPacer events(processPendingEvents);
   for (std::string chunk = readChunk(transfer.slot(), kChunkSize); !chunk.empty();
        chunk = readChunk(transfer.slot(), kChunkSize)) {
     if (!writeAll(package.get(), chunk)) return;
@@ -91,7 +93,7 @@ void runDownload() {
       showProgress(percent);
       shownPercent = percent;
     }
-    processPendingEvents();
+    events.afterStep();
   }
   if (downloadedBytes < totalBytes) return;
 

@@ -44,8 +44,10 @@ void onMainWindowCreated(Form& window) {
   browseButton().setVisible(false);
   installButton().setVisible(false);
   roundWindowCorners(progressCanvas().handle(), 5, 5);
-  startSplashMovie();
+  // The download goes first: writing and loading the movie takes a while, and the worker
+  // needs nothing of it.
   downloadThread->start(downloadWorker, nullptr);
+  startSplashMovie();
 }
 
 void onCloseClicked() { onExitClicked(); }
