@@ -1,7 +1,6 @@
 #include "register/settings_lookup.h"
 
-#include <chrono>
-
+#include "platform/event_pacer.h"
 #include "register/encrypted_file.h"
 #include "register/path_names.h"
 #include "register/settings_lookup_platform.h"
@@ -13,24 +12,6 @@ const PackageSetting kSoftwareNameSetting = {"\\zhi\\pz\\cl.dll", "配置", "软
 
 namespace {
 
-// The window's pending events are handled between lines so that it stays responsive while a
-// file is read. Each look at the queue is a round trip to the window system, which after
-// every line would cost more than reading the line; every 10 ms is as responsive.
-class EventPacer {
- public:
-  void betweenLines() {
-    auto now = std::chrono::steady_clock::now();
-    if (started_ && now - last_ < std::chrono::milliseconds(10)) return;
-    letPendingEventsRun();
-    started_ = true;
-    last_ = now;
-  }
-
- private:
-  bool started_ = false;
-  std::chrono::steady_clock::time_point last_;
-};
-
 bool isSectionEnd(const std::string& line) {
   return !line.empty() && line.front() == '[' && line.back() == ']';
 }
@@ -40,11 +21,12 @@ bool findEntry(EncryptedFile& file, const std::string& section, const std::strin
                std::string& value) {
   if (!file.seekToStart()) return false;
   const std::string header = "[" + section + "]";
-  EventPacer events;
+  // The window stays responsive while a long file is read.
+  EventPacer events(letPendingEventsRun);
   bool inSection = false;
   while (!inSection && !file.atEnd(true)) {
     inSection = file.readLine() == header;
-    events.betweenLines();
+    events.afterStep();
   }
   if (!inSection) return false;
   const std::string prefix = key + "=";
@@ -55,7 +37,7 @@ bool findEntry(EncryptedFile& file, const std::string& section, const std::strin
       value = line.substr(prefix.size());
       return true;
     }
-    events.betweenLines();
+    events.afterStep();
   }
   return false;
 }

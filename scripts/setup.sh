@@ -10,6 +10,7 @@ packages=(
   wine64 xvfb xdotool x11-utils imagemagick
   python3-pytest python3-pil python3-pyftpdlib
   nginx fonts-wqy-zenhei locales
+  zip curl
 )
 
 missing=()

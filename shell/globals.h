@@ -11,9 +11,8 @@ struct TransferTable;
 extern ThreadObject* downloadThread;  // runs the download
 extern TransferTable* transferTable;  // open internet transfers
 extern std::string packageFileName;   // the downloaded package, beside the program
-extern int32_t totalBytes;
-extern int32_t downloadedBytes;
-extern int32_t reopenedPackageFile;
+extern int64_t totalBytes;           // the package's remote size; 0 when unknown
+extern int64_t downloadedBytes;      // bytes written so far, never reset
 extern std::string shortcutPath;
 extern std::string programPath;
 

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "download/download_driver.h"
+#include "install/install_dir.h"
 #include "platform/runtime_win.h"
 #include "shell/globals.h"
 #include "shell/splash_movie.h"
@@ -19,6 +20,7 @@ void bindShellEvents() {
   closeButton().setClickedHandler(onCloseClicked);
   minimizeButton().setClickedHandler(onMinimizeClicked);
   exitButton().setClickedHandler(onExitClicked);
+  browseButton().setClickedHandler(chooseInstallDir);
 }
 
 }  // namespace
@@ -42,8 +44,10 @@ void onMainWindowCreated(Form& window) {
   browseButton().setVisible(false);
   installButton().setVisible(false);
   roundWindowCorners(progressCanvas().handle(), 5, 5);
-  startSplashMovie();
+  // The download goes first: writing and loading the movie takes a while, and the worker
+  // needs nothing of it.
   downloadThread->start(downloadWorker, nullptr);
+  startSplashMovie();
 }
 
 void onCloseClicked() { onExitClicked(); }

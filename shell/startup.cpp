@@ -7,11 +7,9 @@
 #include "shell/thread_object.h"
 
 ThreadObject* downloadThread = nullptr;
-TransferTable* transferTable = nullptr;
 std::string packageFileName;
-int32_t totalBytes = 0;
-int32_t downloadedBytes = 0;
-int32_t reopenedPackageFile = 0;
+int64_t totalBytes = 0;
+int64_t downloadedBytes = 0;
 std::string shortcutPath;
 std::string programPath;
 

@@ -3,7 +3,7 @@
 // the system would (restore from the task bar, a close request from outside).
 //   test_driver window            the main window and its controls, top of the stacking first
 //   test_driver at X Y            the window under a screen point
-//   test_driver box TITLE         a message box: its texts and its buttons' screen rectangles
+//   test_driver box TITLE         a dialog (TITLE * for any): its texts, buttons and edit fields
 //   test_driver restore | close   restore the main window / ask it to close
 //   test_driver set-text ID TEXT  set the text of the control with that id
 //   test_driver shortcut PATH     the target, arguments and folder of a shortcut file
@@ -192,7 +192,8 @@ struct BoxSearch {
 
 BOOL CALLBACK findBox(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<BoxSearch*>(context);
-  if (classOf(window) == L"#32770" && IsWindowVisible(window) && textOf(window) == search->title) {
+  if (classOf(window) == L"#32770" && IsWindowVisible(window) &&
+      (search->title == L"*" || textOf(window) == search->title)) {
     search->found = window;
     return FALSE;
   }
@@ -207,23 +208,26 @@ int reportBox(const std::wstring& title) {
     print("{\"found\": false}");
     return 0;
   }
-  std::string texts, buttons;
+  std::string texts, buttons, edits;
   for (HWND child = GetWindow(search.found, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     std::wstring name = classOf(child);
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    const std::string item = "{\"text\": " + quoted(textOf(child)) + ", " + rectJson(rect) + "}";
     if (_wcsicmp(name.c_str(), L"Button") == 0) {
-      RECT rect = {};
-      GetWindowRect(child, &rect);
-      buttons += std::string(buttons.empty() ? "" : ", ") + "{\"text\": " + quoted(textOf(child)) +
-                 ", " + rectJson(rect) + "}";
+      buttons += std::string(buttons.empty() ? "" : ", ") + item;
+    } else if (_wcsicmp(name.c_str(), L"Edit") == 0 && IsWindowVisible(child)) {
+      edits += std::string(edits.empty() ? "" : ", ") + item;
     } else if (_wcsicmp(name.c_str(), L"Static") == 0 && !textOf(child).empty()) {
       texts += std::string(texts.empty() ? "" : ", ") + quoted(textOf(child));
     }
   }
   RECT rect = {};
   GetWindowRect(search.found, &rect);
-  print("{\"found\": true, " + rectJson(rect) + ", \"texts\": [" + texts + "], \"buttons\": [" +
-        buttons + "]}");
+  print("{\"found\": true, \"title\": " + quoted(textOf(search.found)) + ", " + rectJson(rect) +
+        ", \"texts\": [" + texts + "], \"buttons\": [" + buttons + "], \"edits\": [" + edits +
+        "]}");
   return 0;
 }
 

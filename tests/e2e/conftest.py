@@ -5,10 +5,14 @@ import pathlib
 import shutil
 import signal
 import subprocess
+import sys
 
 import pytest
 
-from harness import ROOT, SCREENS, Program, wine_environment
+from harness import DOWNLOAD_PORT, ROOT, SCREENS, Program, wine_environment
+
+sys.path.insert(0, str(ROOT / "tests" / "servers"))
+from download_server import DownloadServer  # noqa: E402
 
 
 @pytest.fixture(scope="session")
@@ -49,3 +53,30 @@ def program(wine_env, request):
     failed = getattr(request.node, "report_call", None)
     if not (failed and failed.failed):
         shutil.rmtree(screens, ignore_errors=True)
+
+
+@pytest.fixture(scope="session")
+def packages(tmp_path_factory):
+    """What the download server serves: a real ZIP package, a broken one, a large file that is
+    no package, and two error pages."""
+    folder = tmp_path_factory.mktemp("packages")
+    source = folder / "source"
+    (source / "bin").mkdir(parents=True)
+    (source / "bin" / "app.exe").write_bytes(os.urandom(200000))
+    (source / "readme.txt").write_text("Mervantis test package\r\n")
+    subprocess.run(["zip", "-q", "-r", str(folder / "package.zip"), "."], cwd=source, check=True)
+    (folder / "small.zip").write_bytes((folder / "package.zip").read_bytes()[:4096])
+    (folder / "big.bin").write_bytes(b"PK\x03\x04\0\0" + os.urandom(2_000_000))
+    (folder / "page.html").write_bytes(b"<html><head><title>gone</title></head></html>")
+    (folder / "PAGE.html").write_bytes(b"<HTML><HEAD><TITLE>gone</TITLE></HEAD></HTML>")
+    return folder
+
+
+@pytest.fixture(scope="session")
+def server(packages):
+    """The download server on the address the test builds download from."""
+    try:
+        with DownloadServer(packages, port=DOWNLOAD_PORT) as running:
+            yield running
+    except OSError as error:
+        pytest.fail(f"the download server cannot listen on 127.0.0.1:{DOWNLOAD_PORT}: {error}")

@@ -15,6 +15,9 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 BUILD = ROOT / "build" / "win64"
 PROGRAM = BUILD / "MervantisSetup.exe"
 DRIVER = BUILD / "tests" / "test_driver.exe"
+STAMP_TOOL = ROOT / "build" / "host" / "stamp"
+# The address the programs built for the tests download from (scripts/build.sh).
+DOWNLOAD_PORT = int((ROOT / "scripts" / "test-host").read_text().strip().rpartition(":")[2])
 SCREENS = ROOT / "build" / "e2e-screens"
 
 
@@ -26,6 +29,11 @@ def wine_environment():
         ["bash", "-c", f"source '{ROOT}/scripts/wine-env.sh' && ensure_wine_services && env -0"],
         check=True, capture_output=True).stdout
     return dict(item.split("=", 1) for item in dump.decode().split("\0") if "=" in item)
+
+
+def requests_for(server, identifier):
+    """The paths the download server was asked for with this package identifier."""
+    return [path for path in server.requests if f"/down/{identifier}/" in path]
 
 
 def wait_for(condition, timeout=20.0, interval=0.2, what="condition"):
@@ -49,8 +57,13 @@ class Program:
         self.process = None
         self.shots = 0
 
-    def start(self, extra_env=None, wait_visible=True, executable=PROGRAM, args=()):
+    def start(self, extra_env=None, wait_visible=True, identifier=None, executable=PROGRAM,
+              args=()):
+        """Runs a copy of the program; `identifier` is stamped into the copy first."""
         shutil.copy(executable, self.folder / executable.name)
+        if identifier is not None:
+            subprocess.run([str(STAMP_TOOL), str(self.folder / executable.name), identifier],
+                           check=True, capture_output=True)
         env = dict(self.env)
         env.update(extra_env or {})
         # Started from another folder: the program must make its own folder current.

@@ -20,7 +20,8 @@ TEXTS = [
     "执行类模块时发生运行时错误", "图形按钮5", "图形按钮2", "画板3", "画板2", "画板1",
     "图形按钮1", "编辑框1", "图形按钮4", "图形按钮3", "ZIP压缩1", "标签1", "宋体",
 ]
-WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll"}
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "shell32.dll",
+                "wininet.dll"}
 
 
 @pytest.mark.parametrize("target", PROGRAMS)

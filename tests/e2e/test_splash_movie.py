@@ -9,7 +9,7 @@ import time
 import pytest
 from PIL import Image, ImageStat
 
-from harness import ROOT, wait_for
+from harness import ROOT, requests_for, wait_for
 from movie import (MOVIE, TEMP_NAME, WHITE, control_boxes, differs_beside_controls, folder_names,
                    frame_on_screen, frames, temp_folder, unix_path)
 
@@ -114,10 +114,13 @@ def unwritable_temp_folder(wine_env):
 
 
 def test_unwritable_temporary_file_leaves_the_area_white_and_the_program_goes_on(
-        program, unwritable_temp_folder):
+        program, unwritable_temp_folder, server):
     assert program.driver("temp-folder")["path"] == MISSING_FOLDER + "\\"
     usual = folder_names(unwritable_temp_folder)
-    program.start()
+    program.start(identifier="ok-package.zip")
+    # The download still runs, to the installation stage.
+    wait_for(lambda: requests_for(server, "ok-package.zip"), what="the download's request")
+    wait_for(lambda: program.controls()[7]["visible"], what="the installation stage")
     window = program.window()
     white = Image.new("RGB", (600, 300), WHITE)
     first = program.window_image("white")
