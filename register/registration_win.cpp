@@ -1,0 +1,4 @@
+#include "register/registration_win.h"
+
+// Nothing yet: see the header.
+void completeInstallation() {}
