@@ -99,6 +99,17 @@ def press_install(program):
     program.move(5, 5)  # off the button, so no hover image is left
 
 
+def start_slow_extraction(program, wine_env, name):
+    """Presses installButton on install-slow.zip and returns, the bar partly filled, with the
+    target's path."""
+    directory, target = target_in_prefix(wine_env, name)
+    ready_to_install(program, "ok-install-slow.zip", directory)
+    press_install(program)
+    wait_for(lambda: 0 < bar_columns_filled(program.window_image("early")) < 200,
+             what="a partly filled bar")
+    return target
+
+
 def bar_visible(program):
     return program.controls()[PROGRESS_CANVAS]["visible"]
 
@@ -167,11 +178,7 @@ def test_a_failed_extraction_stays_where_it_stopped_and_a_new_press_works(
 
 def test_a_second_press_during_an_extraction_changes_nothing(program, server, wine_env,
                                                             install_packages):
-    directory, target = target_in_prefix(wine_env, "slow")
-    ready_to_install(program, "ok-install-slow.zip", directory)
-    press_install(program)
-    wait_for(lambda: 0 < bar_columns_filled(program.window_image("early")) < 200,
-             what="a partly filled bar")
+    target = start_slow_extraction(program, wine_env, "slow")
     press_install(program)
     wait_for(lambda: not bar_visible(program), what="the end of the extraction")
     # Nothing draws afterwards, as a second extraction still running would.
@@ -188,11 +195,7 @@ def test_a_second_press_during_an_extraction_changes_nothing(program, server, wi
 
 def test_close_button_during_the_extraction_ends_with_exit_code_0(program, server, wine_env,
                                                                  install_packages):
-    directory, target = target_in_prefix(wine_env, "closed")
-    ready_to_install(program, "ok-install-slow.zip", directory)
-    press_install(program)
-    wait_for(lambda: 0 < bar_columns_filled(program.window_image("early")) < 200,
-             what="a partly filled bar")
+    target = start_slow_extraction(program, wine_env, "closed")
     program.click_in_window(*CLOSE_BUTTON_POINT)
     assert program.exit_code() == 0
     assert 0 < sum(1 for _ in target.rglob("*.bin")) < SLOW_FILES

@@ -16,30 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/fixtures/extraction_outcome.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-  int32_t result = 99;
-  std::vector<int32_t> percents;
-  ExtractionFault fault = ExtractionFault::None;
-  NameRefusal refusal = NameRefusal::None;
-  std::string entry;
-};
-
 std::string package(const std::string& name) { return std::string(MERVANTIS_PACKAGES) + "/" + name; }
-
-Outcome extract(const std::string& archive, const std::string& target) {
-  Outcome run;
-  std::unique_ptr<FileLayer> files = makeSystemFileLayer();
-  ZipExtractor extractor(*files, [&run](int32_t percent) { run.percents.push_back(percent); });
-  run.result = extractor.extractArchive(archive, target);
-  run.fault = extractor.fault();
-  run.refusal = extractor.refusal();
-  run.entry = extractor.faultEntry();
-  return run;
-}
 
 std::string readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -85,16 +68,16 @@ class Extraction : public ::testing::Test {
 };
 
 TEST_F(Extraction, ReportsAPercentAfterEachEntryThen100) {
-  Outcome four = extract(package("four.zip"), at("four"));
+  ExtractionOutcome four = extract(package("four.zip"), at("four"));
   EXPECT_EQ(four.result, kExtractionDone);
   EXPECT_EQ(four.percents, (std::vector<int32_t>{0, 25, 50, 75, 100}));
   EXPECT_EQ(treeOf(at("four")), unzipped("four.zip"));
 
-  Outcome one = extract(package("one.zip"), at("one"));
+  ExtractionOutcome one = extract(package("one.zip"), at("one"));
   EXPECT_EQ(one.percents, (std::vector<int32_t>{0, 100}));
 
   // The quotient first: 29 of 100 is 28 percent.
-  Outcome hundred = extract(package("hundred.zip"), at("hundred"));
+  ExtractionOutcome hundred = extract(package("hundred.zip"), at("hundred"));
   EXPECT_EQ(hundred.result, kExtractionDone);
   ASSERT_EQ(hundred.percents.size(), 101u);
   EXPECT_EQ(hundred.percents[29], 28);
@@ -108,7 +91,7 @@ TEST_F(Extraction, ReportsAPercentAfterEachEntryThen100) {
 TEST_F(Extraction, CreatesFoldersFromFolderEntriesAndReplacesAnEarlierInstallation) {
   // The target does not exist yet.
   std::string target = at("Mervantis");
-  Outcome first = extract(package("tree.zip"), target);
+  ExtractionOutcome first = extract(package("tree.zip"), target);
   EXPECT_EQ(first.result, kExtractionDone);
   EXPECT_EQ(first.percents, (std::vector<int32_t>{0, 25, 50, 75, 100}));
   std::map<std::string, std::string> expected = unzipped("tree.zip");
@@ -119,7 +102,7 @@ TEST_F(Extraction, CreatesFoldersFromFolderEntriesAndReplacesAnEarlierInstallati
   fs::path pro = fs::path(target) / "zhi/pz/pro.dll";
   std::ofstream(pro, std::ios::binary | std::ios::trunc) << "changed";
   fs::permissions(pro, fs::perms::owner_read | fs::perms::group_read);
-  Outcome again = extract(package("tree.zip"), target + "/");
+  ExtractionOutcome again = extract(package("tree.zip"), target + "/");
   EXPECT_EQ(again.result, kExtractionDone);
   EXPECT_EQ(treeOf(target), expected);
   // Every extracted file ends writable, whatever the entry or the old file said.
@@ -128,7 +111,7 @@ TEST_F(Extraction, CreatesFoldersFromFolderEntriesAndReplacesAnEarlierInstallati
 
 TEST_F(Extraction, FileOnlyPackageNeedsItsFoldersUnlessTheTargetIsRelative) {
   // Below an absolute target the folders of a file entry must be there already.
-  Outcome absolute = extract(package("files-only.zip"), at("absolute"));
+  ExtractionOutcome absolute = extract(package("files-only.zip"), at("absolute"));
   EXPECT_EQ(absolute.result, kExtractionFailed);
   EXPECT_EQ(absolute.fault, ExtractionFault::FileNotCreated);
   EXPECT_EQ(absolute.entry, "zhi/pz/pro.dll");
@@ -137,7 +120,7 @@ TEST_F(Extraction, FileOnlyPackageNeedsItsFoldersUnlessTheTargetIsRelative) {
   // A relative target gets them below the current directory.
   fs::path before = fs::current_path();
   fs::current_path(scratch_);
-  Outcome relative = extract(package("files-only.zip"), "inst");
+  ExtractionOutcome relative = extract(package("files-only.zip"), "inst");
   fs::current_path(before);
   EXPECT_EQ(relative.result, kExtractionDone);
   EXPECT_EQ(relative.percents, (std::vector<int32_t>{0, 100}));
@@ -173,7 +156,7 @@ TEST_F(Extraction, GbkNamesKeepTheirTrailBytes) {
 }
 
 TEST_F(Extraction, StreamedEntriesWithDataDescriptors) {
-  Outcome run = extract(package("streamed.zip"), at("streamed"));
+  ExtractionOutcome run = extract(package("streamed.zip"), at("streamed"));
   EXPECT_EQ(run.result, kExtractionDone);
   EXPECT_EQ(treeOf(at("streamed")), unzipped("streamed.zip"));
 }
@@ -205,7 +188,7 @@ TEST_F(Extraction, RefusedNamesStopThePackageBeforeAnythingIsWritten) {
   };
   for (const RefusedCase& c : cases) {
     std::string name = std::string("refused-") + c.package;
-    Outcome run = extract(package(name + ".zip"), at(name));
+    ExtractionOutcome run = extract(package(name + ".zip"), at(name));
     EXPECT_EQ(run.result, kExtractionFailed) << name;
     EXPECT_EQ(run.fault, ExtractionFault::NameRefused) << name;
     EXPECT_EQ(run.refusal, c.refusal) << name;
@@ -225,7 +208,7 @@ TEST_F(Extraction, DestinationsLongerThan259BytesAreRefused) {
   EXPECT_EQ(extract(package("long-name.zip"), shortTarget).result, kExtractionDone);
   std::string longTarget = at(std::string(259 - 205 - scratch_.string().size(), 'd'));
   ASSERT_EQ(longTarget.size() + 1 + 204, 259u + 1);
-  Outcome run = extract(package("long-name.zip"), longTarget);
+  ExtractionOutcome run = extract(package("long-name.zip"), longTarget);
   EXPECT_EQ(run.fault, ExtractionFault::NameRefused);
   EXPECT_EQ(run.refusal, NameRefusal::DestinationTooLong);
   EXPECT_EQ(extract(package("long-name.zip"), longTarget.substr(0, longTarget.size() - 1)).result,
@@ -268,7 +251,7 @@ TEST_F(Extraction, FailuresNeverReport100AndStopWhereTheyAre) {
   };
   for (const FailureCase& c : cases) {
     fs::path target = scratch_ / c.package;
-    Outcome run = extract(package(c.package), target.string());
+    ExtractionOutcome run = extract(package(c.package), target.string());
     EXPECT_EQ(run.result, c.result) << c.package;
     EXPECT_EQ(run.fault, c.fault) << c.package << ": " << describe(run.fault);
     EXPECT_EQ(run.entry, c.entry) << c.package;
@@ -286,7 +269,7 @@ TEST_F(Extraction, FailuresNeverReport100AndStopWhereTheyAre) {
 
 TEST_F(Extraction, ATargetThatCannotBeCreatedFailsAtZero) {
   std::ofstream(at("file.txt")) << "a file where a folder should be";
-  Outcome run = extract(package("four.zip"), at("file.txt/sub"));
+  ExtractionOutcome run = extract(package("four.zip"), at("file.txt/sub"));
   EXPECT_EQ(run.result, kExtractionFailed);
   EXPECT_EQ(run.fault, ExtractionFault::TargetNotCreated);
   EXPECT_EQ(run.percents, (std::vector<int32_t>{0}));
@@ -294,9 +277,9 @@ TEST_F(Extraction, ATargetThatCannotBeCreatedFailsAtZero) {
 
 TEST_F(Extraction, OnlyBackslashesSeparateTheLevelsOfANewTarget) {
   // On the host "/" still separates for the system, so a missing parent fails the one level.
-  Outcome missingParent = extract(package("one.zip"), at("new1/new2"));
+  ExtractionOutcome missingParent = extract(package("one.zip"), at("new1/new2"));
   EXPECT_EQ(missingParent.fault, ExtractionFault::TargetNotCreated);
-  Outcome levels = extract(package("one.zip"), at("new1\\new2"));
+  ExtractionOutcome levels = extract(package("one.zip"), at("new1\\new2"));
   EXPECT_EQ(levels.result, kExtractionDone);
   EXPECT_TRUE(fs::exists(scratch_ / "new1/new2/only.txt"));
 }

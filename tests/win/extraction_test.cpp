@@ -11,6 +11,7 @@
 
 #include "install/zip_extractor.h"
 #include "platform/scoped_handles_win.h"
+#include "tests/fixtures/extraction_outcome.h"
 #include "tests/register/scratch_folder.h"
 
 namespace {
@@ -18,23 +19,6 @@ namespace {
 std::string packagesFolder;
 
 std::string package(const std::string& name) { return packagesFolder + "\\" + name; }
-
-struct Outcome {
-  int32_t result = 99;
-  std::vector<int32_t> percents;
-  ExtractionFault fault = ExtractionFault::None;
-  std::string entry;
-};
-
-Outcome extract(const std::string& archive, const std::string& target) {
-  Outcome run;
-  std::unique_ptr<FileLayer> files = makeSystemFileLayer();
-  ZipExtractor extractor(*files, [&run](int32_t percent) { run.percents.push_back(percent); });
-  run.result = extractor.extractArchive(archive, target);
-  run.fault = extractor.fault();
-  run.entry = extractor.faultEntry();
-  return run;
-}
 
 uint64_t asNumber(const FILETIME& time) {
   return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
@@ -90,7 +74,7 @@ TEST(WindowsExtraction, ReadOnlyAndHiddenFilesAreReplacedAndEndNormal) {
   EXPECT_EQ(probe, INVALID_HANDLE_VALUE);
   if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
 
-  Outcome run = extract(package("attributes.zip"), target);
+  ExtractionOutcome run = extract(package("attributes.zip"), target);
   ASSERT_EQ(run.result, kExtractionDone) << describe(run.fault) << " " << run.entry;
   for (const char* name : {"windows.txt", "windows-readonly.txt", "windows-hidden.txt",
                            "unix-readonly.txt", "unix.txt"}) {
@@ -126,7 +110,7 @@ TEST(WindowsExtraction, FileTimesComeFromTheEntry) {
 TEST(WindowsExtraction, TargetWithoutTrailingBackslashIsCreated) {
   ScratchFolder scratch;
   std::string target = scratch.path("Mervantis");
-  Outcome run = extract(package("tree.zip"), target);
+  ExtractionOutcome run = extract(package("tree.zip"), target);
   EXPECT_EQ(run.result, kExtractionDone);
   EXPECT_EQ(run.percents, (std::vector<int32_t>{0, 25, 50, 75, 100}));
   EXPECT_NE(attributesOf(target + "\\zhi\\pz") & FILE_ATTRIBUTE_DIRECTORY, 0u);
@@ -138,7 +122,7 @@ TEST(WindowsExtraction, EmptyTargetIsTheRootOfTheCurrentDrive) {
   CurrentDirectory current(scratch.path());
   char root[4] = {scratch.path()[0], ':', '\\', '\0'};
   std::string folder = std::string(root) + "mervantis-drive-root";
-  Outcome run = extract(package("drive-root.zip"), "");
+  ExtractionOutcome run = extract(package("drive-root.zip"), "");
   EXPECT_EQ(run.result, kExtractionDone) << describe(run.fault);
   EXPECT_EQ(readRawFile(folder + "\\a.txt"), "at the root");
   DeleteFileA((folder + "\\a.txt").c_str());
@@ -150,21 +134,21 @@ TEST(WindowsExtraction, TargetWithSlashesIsCreatedAsOneLevel) {
   std::string slashed = scratch.path();
   for (char& c : slashed)
     if (c == '\\') c = '/';
-  Outcome missingParent = extract(package("one.zip"), slashed + "/new1/new2");
+  ExtractionOutcome missingParent = extract(package("one.zip"), slashed + "/new1/new2");
   EXPECT_EQ(missingParent.result, kExtractionFailed);
   EXPECT_EQ(missingParent.fault, ExtractionFault::TargetNotCreated);
   EXPECT_EQ(missingParent.percents, (std::vector<int32_t>{0}));
   EXPECT_EQ(attributesOf(scratch.path("new1")), INVALID_FILE_ATTRIBUTES);
 
   ASSERT_TRUE(CreateDirectoryA(scratch.path("new1").c_str(), nullptr));
-  Outcome oneLevel = extract(package("one.zip"), slashed + "/new1/new2");
+  ExtractionOutcome oneLevel = extract(package("one.zip"), slashed + "/new1/new2");
   EXPECT_EQ(oneLevel.result, kExtractionDone);
   EXPECT_EQ(readRawFile(scratch.path("new1\\new2\\only.txt")).size(), 5000u);
 }
 
 TEST(WindowsExtraction, FileOnlyPackageStopsAtItsFirstFileBelowAnAbsoluteTarget) {
   ScratchFolder scratch;
-  Outcome run = extract(package("files-only.zip"), scratch.path());
+  ExtractionOutcome run = extract(package("files-only.zip"), scratch.path());
   EXPECT_EQ(run.result, kExtractionFailed);
   EXPECT_EQ(run.fault, ExtractionFault::FileNotCreated);
   EXPECT_EQ(run.entry, "zhi/pz/pro.dll");
@@ -173,7 +157,7 @@ TEST(WindowsExtraction, FileOnlyPackageStopsAtItsFirstFileBelowAnAbsoluteTarget)
 
   // Below a relative target the folders are made from the file's name.
   CurrentDirectory current(scratch.path());
-  Outcome relative = extract(package("files-only.zip"), "inst");
+  ExtractionOutcome relative = extract(package("files-only.zip"), "inst");
   EXPECT_EQ(relative.result, kExtractionDone);
   EXPECT_EQ(readRawFile(scratch.path("inst\\zhi\\pz\\pro.dll")).size(), 3000u);
 }
@@ -183,7 +167,7 @@ TEST(WindowsExtraction, AFileInUseFailsTheExtractionWhereItIs) {
   ScopedFileHandle held(CreateFileA(scratch.path("c.txt").c_str(), GENERIC_WRITE, 0, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(held.valid());
-  Outcome run = extract(package("four.zip"), scratch.path());
+  ExtractionOutcome run = extract(package("four.zip"), scratch.path());
   EXPECT_EQ(run.result, kExtractionFailed);
   EXPECT_EQ(run.fault, ExtractionFault::FileNotCreated);
   EXPECT_EQ(run.entry, "c.txt");
