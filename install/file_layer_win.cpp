@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "install/file_layer.h"
 #include "install/archive_file_win.h"
+#include "install/file_layer.h"
 #include "platform/scoped_handles_win.h"
 
 namespace {
