@@ -23,6 +23,6 @@ std::string freshTempFile(const char* prefix);
 // box, the box's title and text are recorded and its OK button pressed. Returns the exit code,
 // or -2 when the process did not end in time (it is then killed).
 DWORD runAndAnswerBox(const std::string& commandLine, const std::string& folder,
-                      MessageBoxSeen* box, DWORD timeoutMs = 60000);
+                      MessageBoxSeen* box, DWORD timeoutMs = 240000);
 
 std::string readWholeFile(const std::string& path);

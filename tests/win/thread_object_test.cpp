@@ -120,8 +120,10 @@ struct BoxWatch {
 // Wine may show a box before its dialog loop runs and then drop a single early press.
 DWORD WINAPI answerBox(void* context) {
   auto* watch = static_cast<BoxWatch*>(context);
-  // Generous: the first box of a new Wine prefix waits for the font cache to be built.
-  for (int i = 0; i < 2400; ++i) {
+  // No limit of its own: the test waits in MessageBox until the box is pressed anyway, and the
+  // first box of a new Wine prefix on a loaded machine may wait minutes for the font cache.
+  // ctest's time-out ends a run whose box never comes.
+  for (;;) {
     HWND box = FindWindowA("#32770", watch->title.c_str());
     if (box != nullptr && IsWindowVisible(box)) {
       if (!watch->seen.shown) {
@@ -135,7 +137,6 @@ DWORD WINAPI answerBox(void* context) {
     }
     Sleep(25);
   }
-  return 1;
 }
 
 void answerBoxLater(BoxWatch& watch, const std::string& title) {
