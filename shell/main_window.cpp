@@ -3,6 +3,7 @@
 #include "download/download_driver.h"
 #include "install/install_dir.h"
 #include "platform/runtime_win.h"
+#include "register/registration_win.h"
 #include "shell/globals.h"
 #include "shell/splash_movie.h"
 #include "shell/thread_object.h"
@@ -21,6 +22,7 @@ void bindShellEvents() {
   minimizeButton().setClickedHandler(onMinimizeClicked);
   exitButton().setClickedHandler(onExitClicked);
   browseButton().setClickedHandler(chooseInstallDir);
+  relayLabel().setFeedbackHandler(registerInstallation);
 }
 
 }  // namespace
