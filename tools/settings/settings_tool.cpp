@@ -1,13 +1,12 @@
 #include "tools/settings/settings_tool.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
-#include <random>
 
 #include "register/encrypted_file.h"
 #include "register/platform_file.h"
 #include "register/settings_lookup.h"
+#include "tools/settings/output_file.h"
 #include "tools/settings/terminal_text.h"
 
 namespace {
@@ -158,14 +157,6 @@ std::optional<std::string> readWhole(EncryptedFile& file) {
   }
   if (!file.atEnd(false)) return std::nullopt;
   return content;
-}
-
-std::string temporaryNameBeside(const std::string& name) {
-  std::random_device source;
-  std::uniform_int_distribution<uint32_t> digits(0, 0xFFFFFF);
-  char suffix[16];
-  std::snprintf(suffix, sizeof(suffix), ".%06x.tmp", digits(source));
-  return name + suffix;
 }
 
 int Tool::transform(const CommandLine& line, bool encipher) {
