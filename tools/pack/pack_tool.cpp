@@ -20,6 +20,7 @@
 #include "tools/pack/zip_writer.h"
 #include "tools/settings/output_file.h"
 #include "tools/settings/terminal_text.h"
+#include "tools/settings/tool_messages.h"
 
 namespace {
 
@@ -71,30 +72,22 @@ struct PackageView {
   std::vector<std::string> stoppers;   // entries that would stop or spoil the extraction
 };
 
-class Tool {
+class Tool : ToolMessages {
  public:
-  Tool(std::ostream& out, std::ostream& errors) : out_(out), errors_(errors) {}
+  Tool(std::ostream& out, std::ostream& errors)
+      : ToolMessages("pack", kPackUsageError, out, errors) {}
 
   int run(const std::vector<std::string>& arguments);
 
  private:
-  int fail(int code, const std::string& message) {
-    errors_ << "pack: " << message << "\n";
-    if (code == kPackUsageError) errors_ << "run 'pack --help' for the usage\n";
-    return code;
-  }
   // A GBK text for the terminal: converted, or with every byte it cannot show as \xNN.
   std::string shown(const std::string& text) const;
-  std::optional<std::string> toGbk(const std::string& text, const char* what);
 
   int pack(const std::string& folder, const std::string& outName, const std::string& program,
            const std::optional<std::string>& softwareName);
   int check(const std::string& packageName);
   // Prints what an installation would make; the count of missing pieces, each printed.
   int describe(const PackageView& view);
-
-  std::ostream& out_;
-  std::ostream& errors_;
 };
 
 std::string Tool::shown(const std::string& text) const {
@@ -109,12 +102,6 @@ std::string Tool::shown(const std::string& text) const {
     }
   }
   return escaped;
-}
-
-std::optional<std::string> Tool::toGbk(const std::string& text, const char* what) {
-  std::optional<std::string> converted = gbkFromTerminal(text);
-  if (!converted) fail(kPackUsageError, std::string(what) + " cannot be written in GBK");
-  return converted;
 }
 
 int Tool::run(const std::vector<std::string>& arguments) {

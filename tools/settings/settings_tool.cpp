@@ -7,6 +7,7 @@
 #include "register/platform_file.h"
 #include "register/settings_lookup.h"
 #include "tools/settings/output_file.h"
+#include "tools/settings/tool_messages.h"
 #include "tools/settings/terminal_text.h"
 
 namespace {
@@ -32,27 +33,17 @@ struct CommandLine {
   bool help = false;
 };
 
-class Tool {
+class Tool : ToolMessages {
  public:
-  Tool(std::ostream& out, std::ostream& errors) : out_(out), errors_(errors) {}
+  Tool(std::ostream& out, std::ostream& errors)
+      : ToolMessages("settings", kToolUsageError, out, errors) {}
 
   int run(const std::vector<std::string>& arguments);
 
  private:
-  int fail(int code, const std::string& message) {
-    errors_ << "settings: " << message << "\n";
-    if (code == kToolUsageError) errors_ << "run 'settings --help' for the usage\n";
-    return code;
-  }
-
   std::optional<CommandLine> parse(const std::vector<std::string>& arguments);
   int transform(const CommandLine& line, bool encipher);
   int get(const CommandLine& line);
-  // The text in GBK, or a message naming `what` on failure.
-  std::optional<std::string> toGbk(const std::string& text, const char* what);
-
-  std::ostream& out_;
-  std::ostream& errors_;
 };
 
 std::optional<int64_t> parseCount(const std::string& text) {
@@ -113,14 +104,6 @@ std::optional<CommandLine> Tool::parse(const std::vector<std::string>& arguments
     }
   }
   return line;
-}
-
-std::optional<std::string> Tool::toGbk(const std::string& text, const char* what) {
-  std::optional<std::string> converted = gbkFromTerminal(text);
-  if (!converted) {
-    fail(kToolUsageError, std::string(what) + " cannot be written in GBK");
-  }
-  return converted;
 }
 
 int Tool::run(const std::vector<std::string>& arguments) {
