@@ -8,6 +8,8 @@ static size_t charLength(const std::string& text, size_t at) {
   return 1;
 }
 
+size_t characterLength(const std::string& text, size_t at) { return charLength(text, at); }
+
 static bool isSpaceAt(const std::string& text, size_t at, size_t length) {
   if (length == 1) return text[at] == ' ';
   return static_cast<unsigned char>(text[at]) == 0xA1 &&

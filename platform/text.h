@@ -11,6 +11,9 @@
 // belongs to the same character, whatever its value; a lead byte at the very end stands alone.
 inline bool isLeadByte(unsigned char byte) { return byte >= 0x80; }
 
+// Length in bytes (1 or 2) of the character that starts at byte offset at (below the size).
+size_t characterLength(const std::string& text, size_t at);
+
 // The first `count` bytes; empty for count <= 0, the whole text if count exceeds it.
 std::string leftPart(const std::string& text, int32_t count);
 

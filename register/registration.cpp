@@ -1,23 +1,18 @@
 #include "register/registration.h"
 
+#include "install/zip_entry.h"
 #include "platform/text.h"
 #include "register/path_names.h"
 
 const char kUninstallerFile[] = "\\uninst.exe";
 const char kUninstallRecordFile[] = "\\uninst.dat";
 
-bool endsWithBackslash(const std::string& text) {
-  // A match must start on a character boundary, so a trail byte 0x5C is no backslash.
-  const auto last = static_cast<int32_t>(text.size());
-  return last > 0 && findText(text, "\\", last) == last;
-}
-
 std::string programPathFor(const std::string& installDir, const std::string& programSetting) {
   if (programSetting.empty()) return std::string();
   const std::string fileName = fileNameOfPath(programSetting, true);
   // A typed directory may lack its backslash; the extraction puts the files below it all the
   // same, so the program is there too.
-  return endsWithBackslash(installDir) ? installDir + fileName : installDir + "\\" + fileName;
+  return withTrailingBackslash(installDir) + fileName;
 }
 
 std::string shortcutPathFor(const std::string& desktopFolder, const std::string& softwareName) {
@@ -29,7 +24,8 @@ ProgramGroup programGroupFor(const std::string& programsFolder, const std::strin
   group.folder = programsFolder + softwareName;
   // Spaces and dots are below every trail byte, so the bytes at the end are whole characters.
   std::string created = group.folder;
-  while (created.size() > programsFolder.size() && (created.back() == ' ' || created.back() == '.'))
+  while (created.size() > programsFolder.size() &&
+         (created.back() == ' ' || created.back() == '.'))
     created.pop_back();
   group.programItem = created + "\\" + softwareName + ".lnk";
   group.uninstallItem = created + "\\卸载.lnk";
@@ -40,6 +36,7 @@ UninstallRecord uninstallRecordFor(const std::string& installDir,
                                    const std::string& shortcutPath,
                                    const std::string& groupFolder) {
   std::string folder = installDir;
-  if (endsWithBackslash(folder)) folder.pop_back();
+  // withTrailingBackslash leaves a text alone exactly when its last character is a backslash.
+  if (!folder.empty() && withTrailingBackslash(folder) == folder) folder.pop_back();
   return UninstallRecord{{folder, shortcutPath + ".lnk", groupFolder}};
 }

@@ -40,6 +40,3 @@ struct UninstallRecord {
 UninstallRecord uninstallRecordFor(const std::string& installDir,
                                    const std::string& shortcutPath,
                                    const std::string& groupFolder);
-
-// True when the text's last character (a double-byte character counting as one) is "\".
-bool endsWithBackslash(const std::string& text);

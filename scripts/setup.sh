@@ -11,6 +11,7 @@ packages=(
   python3-pytest python3-pil python3-pyftpdlib
   nginx fonts-wqy-zenhei locales
   zip curl
+  unzip clang libclang-rt-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "download/download_driver.h"
+#include "install/extraction_win.h"
 #include "install/install_dir.h"
 #include "platform/runtime_win.h"
 #include "register/registration_win.h"
@@ -22,6 +23,9 @@ void bindShellEvents() {
   minimizeButton().setClickedHandler(onMinimizeClicked);
   exitButton().setClickedHandler(onExitClicked);
   browseButton().setClickedHandler(chooseInstallDir);
+  installButton().setClickedHandler(startInstall);
+  zipControl().setEventHandler(0, onZipEvent);
+  zipControl().setEventHandler(1, onExtractionProgress);
   relayLabel().setFeedbackHandler(registerInstallation);
 }
 

@@ -117,6 +117,16 @@ class Program:
         w = self.window()
         self.click(w["x"] + x, w["y"] + y)
 
+    def minimize_and_restore(self):
+        """Minimizes with the window's own button, restores as the task bar does, and moves
+        the mouse away so that no hover remains."""
+        self.click_in_window(512 + 16, 8 + 16)
+        wait_for(lambda: self.window()["minimized"], what="the window to minimize")
+        self.driver("restore")
+        wait_for(lambda: not self.window()["minimized"], what="the window to come back")
+        self.move(5, 5)
+        time.sleep(0.5)
+
     def running(self):
         return self.process.poll() is None
 

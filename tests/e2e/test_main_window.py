@@ -124,12 +124,7 @@ def test_minimize_and_restore_leave_the_window_unchanged_and_on_top(program):
     program.start()
     shown = control_boxes(program.window())
     before, _ = frame_on_screen(program, "before-minimize")
-    program.click_in_window(512 + 16, 8 + 16)
-    wait_for(lambda: program.window()["minimized"], what="the window to minimize")
-    program.driver("restore")
-    wait_for(lambda: not program.window()["minimized"], what="the window to come back")
-    program.move(5, 5)
-    time.sleep(0.5)
+    program.minimize_and_restore()
     window = program.window()
     assert (window["x"], window["y"], window["width"], window["height"]) == (651, 376, 600, 300)
     assert window["topmost"]

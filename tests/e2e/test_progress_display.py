@@ -1,11 +1,9 @@
 """The status line and the image progress bar on the real main window, drawn from a worker
 thread the way the download and the extraction draw them, checked on screenshots."""
-import time
-
 import pytest
 from PIL import Image
 
-from harness import ROOT, ProgressProbe, wait_for
+from harness import ROOT, ProgressProbe
 
 STATUS = (149, 281, 320, 19)  # statusCanvas in the window
 BAR = (152, 271, 300, 7)      # progressCanvas
@@ -113,12 +111,7 @@ def test_the_last_line_and_bar_come_back_after_minimize_and_restore(probe):
     program = probe.program
     before = program.window_image("before")
     assert ink(crop(before, STATUS))
-    program.click_in_window(512 + 16, 8 + 16)
-    wait_for(lambda: program.window()["minimized"], what="the window to minimize")
-    program.driver("restore")
-    wait_for(lambda: not program.window()["minimized"], what="the window to come back")
-    program.move(5, 5)
-    time.sleep(0.5)
+    program.minimize_and_restore()
     after = program.window_image("after")
     assert crop(after, STATUS) == crop(before, STATUS)
     assert crop(after, BAR) == crop(before, BAR)

@@ -263,6 +263,9 @@ TEST(PackTool, CheckFindsEachMissingPiece) {
         "a folder entry 'zhi/pz/' before 'zhi/pz/pro.dll'"}},
       {"a name out of the folder", {zhi, pz, pro, cl, app, uninst, {"../evil.exe", "MZ"}},
        {"an acceptable name for '../evil.exe'"}},
+      {"a name too long below the default directory",
+       {zhi, pz, pro, cl, app, uninst, {std::string(230, 'n'), "MZ"}},
+       {"in the default directory C:\\Program Files (x86)\\Mervantis\\"}},
       {"a settings file of the wrong cipher", {zhi, pz, {pro.name, "[pro]\r\npfexe=app.exe\r\n"},
        app, uninst}, {"the program to start"}},
   };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "install/zip_entry.h"
 #include "platform/text.h"
 #include "register/encrypted_file.h"
 #include "register/key_stream.h"
@@ -14,7 +15,6 @@
 #include "register/platform_file.h"
 #include "register/registration.h"
 #include "register/settings_lookup.h"
-#include "tools/pack/entry_names.h"
 #include "tools/pack/folder_tree.h"
 #include "tools/pack/zip_reader.h"
 #include "tools/pack/zip_writer.h"
@@ -40,6 +40,8 @@ const char kUsage[] =
 const char kProgramSettingsEntry[] = "zhi/pz/pro.dll";
 const char kNameSettingsEntry[] = "zhi/pz/cl.dll";
 const char kUninstallerEntry[] = "uninst.exe";
+// The longest default installation directory: the 32-bit installer's on 64-bit Windows.
+const char kLongestDefaultDirectory[] = "C:\\Program Files (x86)\\Mervantis\\";
 // The settings files are small; a larger entry of that name is read no further.
 constexpr uint64_t kLongestSettingsFile = 1 << 20;
 
@@ -56,6 +58,23 @@ std::string comparable(const std::string& name) {
     }
   }
   return folded;
+}
+
+// Why the extraction would refuse an entry of this name, in a few words; nothing when it takes
+// it.
+std::optional<std::string> nameProblem(const std::string& name) {
+  const NameRefusal refusal = checkEntryName(name);
+  if (refusal != NameRefusal::None) return describe(refusal);
+  if (destinationPath(kLongestDefaultDirectory, name).size() > kLongestPath)
+    return std::string(describe(NameRefusal::DestinationTooLong)) + " in the default directory " +
+           kLongestDefaultDirectory;
+  return std::nullopt;
+}
+
+// The same for the name of one file or folder at the top of the package.
+std::optional<std::string> topNameProblem(const std::string& name) {
+  if (comparable(name).find('/') != std::string::npos) return "the name holds a separator";
+  return nameProblem(name);
 }
 
 // The settings file text of one setting, as the installer's lookup reads it.
@@ -235,16 +254,17 @@ std::optional<std::string> enciphered(std::string plain) {
 
 int Tool::pack(const std::string& folder, const std::string& outName, const std::string& program,
                const std::optional<std::string>& softwareName) {
-  if (std::optional<std::string> problem = singleNameProblem(program))
-    return fail(kPackUsageError, "the program's name " + problem.value() +
-                                     "; NAME is the name of a file at the top of FOLDER");
+  if (std::optional<std::string> problem = topNameProblem(program))
+    return fail(kPackUsageError, "the program's name is refused, " + *problem +
+                                     ": NAME is the name of a file at the top of FOLDER");
   if (softwareName) {
     if (trimSpaces(*softwareName) != *softwareName)
       return fail(kPackUsageError,
                   "the software name begins or ends with a space: the desktop shortcut would be "
                   "named without it and the program group with it");
-    if (std::optional<std::string> problem = singleNameProblem(*softwareName))
-      return fail(kPackUsageError, "the software name " + problem.value());
+    if (std::optional<std::string> problem = topNameProblem(*softwareName))
+      return fail(kPackUsageError, "the software name is refused, " + *problem +
+                                       ": it names a folder and shortcut files");
   }
   if (isInsideFolder(outName, folder))
     return fail(kPackUsageError, "OUT.zip must not lie inside FOLDER");
@@ -303,7 +323,7 @@ int Tool::pack(const std::string& folder, const std::string& outName, const std:
     if (!seen.emplace(key, entry.name).second)
       refused.push_back("'" + shown(entry.name) + "' and '" + shown(seen[key]) +
                         "' differ only in letter case: Windows would write one over the other");
-    if (std::optional<std::string> problem = entryNameProblem(entry.name))
+    if (std::optional<std::string> problem = nameProblem(entry.name))
       refused.push_back("'" + shown(entry.name) + "': " + *problem);
     if (!entry.isFolder && key.find('/') == std::string::npos) view.topFiles.insert(key);
   }
@@ -385,21 +405,21 @@ int Tool::check(const std::string& packageName) {
     const ZipEntry& entry = entries[index];
     const std::string key = comparable(entry.name);
     const std::string name = "'" + shown(entry.name) + "'";
-    if (std::optional<std::string> problem = entryNameProblem(entry.name)) {
-      view.stoppers.push_back("an acceptable name for " + name + ": " + *problem);
+    // The extraction checks every entry before it writes anything.
+    const char* const refused = ": the extraction would refuse the whole package";
+    if (std::optional<std::string> problem = nameProblem(entry.name)) {
+      view.stoppers.push_back("an acceptable name for " + name + " (" + *problem + ")" + refused);
       continue;
     }
     if (entry.method != 0 && entry.method != 8)
-      view.stoppers.push_back("a stored or deflated " + name +
-                              ": the extraction would stop at it");
-    if (entry.encrypted)
-      view.stoppers.push_back("an unencrypted " + name + ": it would be written unreadable");
+      view.stoppers.push_back("a stored or deflated " + name + refused);
+    if (entry.encrypted) view.stoppers.push_back("an unencrypted " + name + refused);
     // The installation directory is a full path: each folder needs its entry first.
     for (size_t slash = key.find('/'); slash != std::string::npos && slash + 1 < key.size();
          slash = key.find('/', slash + 1))
       if (!folders.count(key.substr(0, slash + 1))) {
         view.stoppers.push_back("a folder entry '" + shown(entry.name.substr(0, slash + 1)) +
-                                "' before " + name + ": the extraction would stop there");
+                                "' before " + name + ": the extraction would fail there");
         folders.insert(key.substr(0, slash + 1));  // said once
       }
     if (!key.empty() && key.back() == '/') {
