@@ -121,7 +121,9 @@ TEST(PackTool, WritesFoldersBeforeTheirFilesAndTheEncipheredSettings) {
 
   const ToolRun check = pack({"--check", source.out});
   EXPECT_EQ(check.code, kPackSucceeded) << check.out;
-  EXPECT_NE(check.out.find(local("program group:    <programs>\\示例软件, items 示例软件.lnk")),
+  EXPECT_NE(check.out.find(local("program group:    <programs>\\示例软件, with "
+                                 "<programs>\\示例软件\\示例软件.lnk and "
+                                 "<programs>\\示例软件\\卸载.lnk\n")),
             std::string::npos)
       << check.out;
 }

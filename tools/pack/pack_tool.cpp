@@ -49,13 +49,14 @@ constexpr uint64_t kLongestSettingsFile = 1 << 20;
 std::string comparable(const std::string& name) {
   std::string folded;
   for (size_t at = 0; at < name.size(); ++at) {
-    const unsigned char byte = static_cast<unsigned char>(name[at]);
-    if (isLeadByte(byte) && at + 1 < name.size()) {
+    if (isLeadByte(static_cast<unsigned char>(name[at])) && at + 1 < name.size()) {
       folded.append(name, at++, 2);
-    } else {
-      folded += byte == '\\' ? '/' : (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32)
-                                                                 : static_cast<char>(byte);
+      continue;
     }
+    char c = name[at];
+    if (c == '\\') c = '/';
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    folded += c;
   }
   return folded;
 }
@@ -187,16 +188,19 @@ int Tool::describe(const PackageView& view) {
     lack(std::string("the program to start (pfexe in [pro] of ") + kProgramSettingsEntry +
          "): the installer would extract the package and register nothing");
   } else {
-    const std::string file = fileNameOfPath(view.programSetting, true);
+    // The installer's own texts, on placeholders for the folders it learns at installation.
     const std::string name = view.softwareName;
-    out_ << "program to start: <installation directory>\\" << shown(file) << "\n"
+    const std::string program = programPathFor("<installation directory>", view.programSetting);
+    const ProgramGroup group = programGroupFor("<programs>\\", name);
+    out_ << "program to start: " << shown(program) << "\n"
          << "software name:    " << shown(name)
          << (view.softwareNameGiven ? "" : " (the default: the package has no zhi/pz/cl.dll)")
          << "\n"
-         << "desktop shortcut: <desktop>\\" << shown(trimSpaces(name)) << ".lnk\n"
-         << "program group:    <programs>\\" << shown(name) << ", items " << shown(name)
-         << ".lnk and " << shown("卸载") << ".lnk\n"
-         << "uninstall record: <installation directory>\\uninst.dat\n";
+         << "desktop shortcut: " << shown(shortcutPathFor("<desktop>\\", name)) << ".lnk\n"
+         << "program group:    " << shown(group.folder) << ", with " << shown(group.programItem)
+         << " and " << shown(group.uninstallItem) << "\n"
+         << "uninstall record: <installation directory>" << kUninstallRecordFile << "\n";
+    const std::string file = fileNameOfPath(view.programSetting, true);
     if (trimSpaces(name).empty())
       lack("a software name: it is empty, so the shortcut would be named \".lnk\" and the "
            "program group would be the programs folder itself");
