@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "install/zip_entry.h"
 #include "platform/scoped_handles_win.h"
 #include "tools/pack/folder_tree.h"
 
@@ -9,6 +10,11 @@ namespace {
 
 // 100 ns units from 1601 to 1970.
 constexpr int64_t kUnixEpochFileTime = 116444736000000000;
+
+// A last "/" or "\\" (a GBK character ending in the byte 0x5C is none).
+bool endsInSeparator(const std::string& text) {
+  return !text.empty() && (text.back() == '/' || withTrailingBackslash(text) == text);
+}
 
 int64_t secondsOf(const FILETIME& time) {
   const int64_t units = static_cast<int64_t>(
@@ -61,7 +67,7 @@ std::string fullName(const std::string& name) {
   DWORD length = GetFullPathNameA(name.c_str(), sizeof(full), full, nullptr);
   if (length == 0 || length >= sizeof(full)) return std::string();
   std::string text(full, length);
-  while (!text.empty() && (text.back() == '\\' || text.back() == '/')) text.pop_back();
+  while (endsInSeparator(text)) text.pop_back();
   return text;
 }
 
@@ -75,7 +81,7 @@ bool listFolderTree(const std::string& root, std::vector<TreeEntry>& entries, st
     return false;
   }
   std::string folder = root;
-  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  while (folder.size() > 1 && endsInSeparator(folder)) folder.pop_back();
   return listLevel(folder, "", entries, error);
 }
 

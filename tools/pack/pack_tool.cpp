@@ -92,25 +92,8 @@ struct PackageView {
   std::vector<std::string> stoppers;   // entries that would stop or spoil the extraction
 };
 
-class Tool : ToolMessages {
- public:
-  Tool(std::ostream& out, std::ostream& errors)
-      : ToolMessages("pack", kPackUsageError, out, errors) {}
-
-  int run(const std::vector<std::string>& arguments);
-
- private:
-  // A GBK text for the terminal: converted, or with every byte it cannot show as \xNN.
-  std::string shown(const std::string& text) const;
-
-  int pack(const std::string& folder, const std::string& outName, const std::string& program,
-           const std::optional<std::string>& softwareName);
-  int check(const std::string& packageName);
-  // Prints what an installation would make; the count of missing pieces, each printed.
-  int describe(const PackageView& view);
-};
-
-std::string Tool::shown(const std::string& text) const {
+// A GBK text for the terminal: converted, or with every byte it cannot show as \xNN.
+std::string shown(const std::string& text) {
   if (std::optional<std::string> converted = terminalFromGbk(text)) return *converted;
   std::string escaped;
   for (unsigned char byte : text) {
@@ -123,6 +106,21 @@ std::string Tool::shown(const std::string& text) const {
   }
   return escaped;
 }
+
+class Tool : ToolMessages {
+ public:
+  Tool(std::ostream& out, std::ostream& errors)
+      : ToolMessages("pack", kPackUsageError, out, errors) {}
+
+  int run(const std::vector<std::string>& arguments);
+
+ private:
+  int pack(const std::string& folder, const std::string& outName, const std::string& program,
+           const std::optional<std::string>& softwareName);
+  int check(const std::string& packageName);
+  // Prints what an installation would make; the count of missing pieces, each printed.
+  int describe(const PackageView& view);
+};
 
 int Tool::run(const std::vector<std::string>& arguments) {
   std::vector<std::string> words;
@@ -256,6 +254,38 @@ std::optional<std::string> enciphered(std::string plain) {
   return plain;
 }
 
+// Why the extraction would refuse these entries (each a sentence); empty when it takes them.
+std::vector<std::string> refusals(const std::vector<PackEntry>& entries) {
+  std::vector<std::string> refused;
+  std::map<std::string, std::string> seen;  // comparable name -> name
+  for (const PackEntry& entry : entries) {
+    const std::string key = comparable(entry.name);
+    if (!seen.emplace(key, entry.name).second)
+      refused.push_back("'" + shown(entry.name) + "' differs from '" + shown(seen[key]) +
+                        "' only in letter case: Windows would write one over the other");
+    if (std::optional<std::string> problem = nameProblem(entry.name))
+      refused.push_back("'" + shown(entry.name) + "': " + *problem);
+  }
+  return refused;
+}
+
+// Writes the package beside outName and renames it into place; false (nothing left) on a
+// failure, with the entry that failed in `error` when there is one.
+bool writePackage(const std::string& outName, const std::vector<PackEntry>& entries,
+                  std::string& error) {
+  const std::string temporary = temporaryNameBeside(outName);
+  ZipWriter archive;
+  bool written = archive.create(temporary);
+  for (size_t at = 0; written && at < entries.size(); ++at) {
+    written = writeEntry(archive, entries[at]);
+    if (!written) error = ": cannot write the entry '" + shown(entries[at].name) + "'";
+  }
+  written = archive.close() && written;
+  if (written && replaceFile(temporary, outName)) return true;
+  removeFile(temporary);
+  return false;
+}
+
 int Tool::pack(const std::string& folder, const std::string& outName, const std::string& program,
                const std::optional<std::string>& softwareName) {
   if (std::optional<std::string> problem = topNameProblem(program))
@@ -277,8 +307,9 @@ int Tool::pack(const std::string& folder, const std::string& outName, const std:
   std::string error;
   if (!listFolderTree(folder, tree, error)) return fail(kPackFailed, error);
 
+  PackageView view;
+  view.programSetting = program;
   std::vector<PackEntry> entries;
-  const TreeEntry* ownNameSettings = nullptr;
   for (const TreeEntry& item : tree) {
     std::optional<std::string> name = gbkFromTerminal(item.name);
     if (!name) return fail(kPackFailed, "the name '" + item.name + "' cannot be written in GBK");
@@ -287,9 +318,21 @@ int Tool::pack(const std::string& folder, const std::string& outName, const std:
       out_ << "pack: FOLDER's " << item.name << " is replaced by the tool's own in the package\n";
       continue;
     }
-    if (key == kNameSettingsEntry) ownNameSettings = &item;
+    if (key == kNameSettingsEntry) {
+      view.softwareName = lookupSetting(item.path, true, kSoftwareNameSetting.section,
+                                        kSoftwareNameSetting.key,
+                                        kSoftwareNameSetting.defaultValue);
+      view.softwareNameGiven = true;
+    }
+    if (!item.isFolder && key.find('/') == std::string::npos) view.topFiles.insert(key);
     entries.push_back({*name, item.isFolder, &item, std::string(), item.modified});
   }
+  if (!view.topFiles.count(comparable(program)))
+    return fail(kPackFailed, "FOLDER has no file '" + shown(program) +
+                                 "' at its top: the installer could not start the program");
+  if (!view.topFiles.count(kUninstallerEntry))
+    return fail(kPackFailed, std::string("FOLDER has no file '") + kUninstallerEntry +
+                                 "' at its top: the installation would have no uninstall item");
 
   // The tool's settings files, and their folders when FOLDER has none.
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
@@ -305,55 +348,18 @@ int Tool::pack(const std::string& folder, const std::string& outName, const std:
         enciphered(settingsText(kSoftwareNameSetting, *softwareName));
     if (!nameFile) return fail(kPackFailed, "the settings cannot be enciphered");
     entries.push_back({kNameSettingsEntry, false, nullptr, *nameFile, now});
+    view.softwareName = *softwareName;
+    view.softwareNameGiven = true;
   }
   // Byte order puts every folder before what it holds, as the extraction needs.
   std::sort(entries.begin(), entries.end(),
             [](const PackEntry& a, const PackEntry& b) { return a.name < b.name; });
 
-  PackageView view;
-  view.programSetting = program;
-  if (softwareName) {
-    view.softwareName = *softwareName;
-    view.softwareNameGiven = true;
-  } else if (ownNameSettings != nullptr) {
-    view.softwareName = lookupSetting(ownNameSettings->path, true, kSoftwareNameSetting.section,
-                                      kSoftwareNameSetting.key, kSoftwareNameSetting.defaultValue);
-    view.softwareNameGiven = true;
-  }
-  std::map<std::string, std::string> seen;  // comparable name -> name
-  std::vector<std::string> refused;
-  for (const PackEntry& entry : entries) {
-    const std::string key = comparable(entry.name);
-    if (!seen.emplace(key, entry.name).second)
-      refused.push_back("'" + shown(entry.name) + "' and '" + shown(seen[key]) +
-                        "' differ only in letter case: Windows would write one over the other");
-    if (std::optional<std::string> problem = nameProblem(entry.name))
-      refused.push_back("'" + shown(entry.name) + "': " + *problem);
-    if (!entry.isFolder && key.find('/') == std::string::npos) view.topFiles.insert(key);
-  }
-  for (const std::string& why : refused)
-    errors_ << "pack: the extraction would refuse " << why << "\n";
+  const std::vector<std::string> refused = refusals(entries);
+  for (const std::string& why : refused) errors_ << "pack: refused " << why << "\n";
   if (!refused.empty()) return fail(kPackFailed, "nothing written");
-  if (!view.topFiles.count(comparable(program)))
-    return fail(kPackFailed, "FOLDER has no file '" + shown(program) +
-                                 "' at its top: the installer could not start the program");
-  if (!view.topFiles.count(kUninstallerEntry))
-    return fail(kPackFailed, std::string("FOLDER has no file '") + kUninstallerEntry +
-                                 "' at its top: the installation would have no uninstall item");
-
-  const std::string temporary = temporaryNameBeside(outName);
-  ZipWriter archive;
-  bool written = archive.create(temporary);
-  for (size_t at = 0; written && at < entries.size(); ++at) {
-    written = writeEntry(archive, entries[at]);
-    if (!written) error = "cannot write the entry '" + shown(entries[at].name) + "'";
-  }
-  written = archive.close() && written;
-  if (!written || !replaceFile(temporary, outName)) {
-    removeFile(temporary);
-    return fail(kPackFailed,
-                "cannot write '" + outName + "'" + (error.empty() ? "" : ": " + error));
-  }
+  if (!writePackage(outName, entries, error))
+    return fail(kPackFailed, "cannot write '" + outName + "'" + error);
   size_t folders = std::count_if(entries.begin(), entries.end(),
                                  [](const PackEntry& entry) { return entry.isFolder; });
   out_ << "pack: wrote " << outName << ": " << entries.size() << " entries, " << folders
@@ -368,8 +374,9 @@ int Tool::pack(const std::string& folder, const std::string& outName, const std:
 // file; the default when the entry cannot be read.
 std::string settingInEntry(ZipReader& archive, size_t index, const PackageSetting& setting) {
   std::optional<std::string> bytes = archive.read(index, kLongestSettingsFile);
+  if (!bytes) return setting.defaultValue;
   const std::string file = newTemporaryFile();
-  if (!bytes || file.empty()) return setting.defaultValue;
+  if (file.empty()) return setting.defaultValue;
   {
     EncryptedFile copy = EncryptedFile::open(file, OpenMode::writeCreateOrEmpty);
     copy.write(*bytes);
