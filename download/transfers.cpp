@@ -1,7 +1,6 @@
 #include "download/transfers.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "platform/text.h"
 #include "shell/globals.h"
@@ -207,11 +206,12 @@ std::string readChunk(int32_t slot, uint32_t count) {
   if (slot <= 0) return std::string();
   const TransferSlot* record = slotAt(slot);
   if (record == nullptr) return std::string();
-  std::vector<char> buffer(static_cast<size_t>(count) + 1, '\0');
+  // Read straight into the result: one buffer per chunk, no copy.
+  std::string chunk(count, '\0');
   uint32_t read = 0;
-  if (!api().internetReadFile(record->request, buffer.data(), count, &read)) return std::string();
-  if (read > count) read = count;
-  return std::string(buffer.data(), read);
+  if (!api().internetReadFile(record->request, chunk.data(), count, &read)) return std::string();
+  chunk.resize(read < count ? read : count);
+  return chunk;
 }
 
 int32_t closeTransfer(int32_t slot) {
