@@ -99,6 +99,16 @@ struct MenuTraits {
 };
 using ScopedMenu = ScopedHandle<MenuTraits>;
 
+// COM interface pointers: released with Release.
+template <typename Interface>
+struct ComInterfaceTraits {
+  using Handle = Interface*;
+  static Handle empty() { return nullptr; }
+  static void close(Handle handle) { handle->Release(); }
+};
+template <typename Interface>
+using ScopedComInterface = ScopedHandle<ComInterfaceTraits<Interface>>;
+
 // Selects a GDI object into a device context for one scope and puts the old one back.
 class ScopedSelectObject {
  public:

@@ -61,6 +61,11 @@ std::string lookupSetting(const std::string& path, bool pathGiven, const std::st
   return lookupSettingWithPassword(kPackagePassword, file, section, key, defaultValue);
 }
 
+std::string lookupPackageSetting(const std::string& installDir, const PackageSetting& setting) {
+  return lookupSetting(installDir + setting.file, true, setting.section, setting.key,
+                       setting.defaultValue);
+}
+
 std::string runDirectory() {
   std::string program = ownProgramFile();
   std::string folder = program.substr(0, program.size() - fileNameOfPath(program, true).size());

@@ -30,6 +30,10 @@ extern const PackageSetting kProgramSetting;
 // The software name: the names of the desktop shortcut, the program group and its item.
 extern const PackageSetting kSoftwareNameSetting;
 
+// The setting's value in the package extracted into installDir (the directory text as it
+// stands, the setting's file appended), or its default.
+std::string lookupPackageSetting(const std::string& installDir, const PackageSetting& setting);
+
 // The value of `key` in `section` of the settings file at `path`, or `defaultValue`. The
 // file is opened for reading and writing, as the installer always has: a read-only file
 // gives the default. With pathGiven false the file is the run directory (the folder of this

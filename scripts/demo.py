@@ -1,30 +1,61 @@
-"""The demo: the installer's real window under Wine, downloading a package from a local server,
-with screenshots along the way, to the installation stage and its end."""
+"""The demo: the whole road on the real installer under Wine. A sample package made by the pack
+tool is served by nginx on the address the installer was built with; a stamped copy of the
+installer downloads it, shows the installation stage, is clicked on 安装 with the real mouse,
+extracts the package, registers it with the shell, starts the installed program and ends.
+Screenshots along the way; at the end what the installation left."""
 import os
 import pathlib
 import shutil
 import subprocess
 import sys
 import time
-import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 sys.path.insert(0, str(ROOT / "tests" / "servers"))
 os.environ.setdefault("MERVANTIS_RUN_DIR", str(ROOT / "build" / "demo-run"))
-from download_server import DownloadServer  # noqa: E402
 from harness import DOWNLOAD_PORT, Program, wait_for, wine_environment  # noqa: E402
+from nginx_server import NginxServer  # noqa: E402
+from road import (DEFAULT_DIRECTORY, INSTALL_BUTTON_CENTRE, check, installed_files,  # noqa: E402
+                  pack, record_lines, remove_shell_objects, sample_folder, shell_folders, start,
+                  started_note, unix_path, wait_for_install_stage)
 
 OUT = ROOT / "build" / "demo"
+IDENTIFIER = "mervantis-demo"
+PROGRAM_NAME = "示例程序.exe"
+SOFTWARE_NAME = "Mervantis 示例"
 
 
-def make_package(folder):
-    """A small package: a program, its uninstaller and a read-me."""
-    package = folder / "package.zip"
-    with zipfile.ZipFile(package, "w", zipfile.ZIP_DEFLATED) as archive:
-        archive.writestr("Mervantis/readme.txt", "Mervantis demo package\r\n" * 2000)
-        archive.writestr("Mervantis/app.bin", os.urandom(600000))
+def make_package():
+    """The sample program and uninstaller with some data, packed by the pack tool where nginx
+    serves it: /down/ID/ID.zip."""
+    folder = sample_folder(OUT / "package", program=PROGRAM_NAME,
+                           extra={"数据/样本.bin": os.urandom(3_000_000)})
+    package = OUT / "served" / "down" / IDENTIFIER / f"{IDENTIFIER}.zip"
+    package.parent.mkdir(parents=True)
+    print(f"demo: packing {folder} with the pack tool:")
+    print(pack(folder, package, PROGRAM_NAME, SOFTWARE_NAME).stdout, end="")
+    print(f"demo: pack --check {package.name}:")
+    print(check(package).stdout, end="")
     return package
+
+
+def report(program, directory):
+    env, folders = program.env, shell_folders(program)
+    print(f"demo: installed into {directory}:")
+    for name in installed_files(env, directory):
+        print(f"        {name}")
+    shortcut = f"{folders['desktop']}\\{SOFTWARE_NAME}.lnk"
+    group = f"{folders['programs']}\\{SOFTWARE_NAME}"
+    for link in (shortcut, f"{group}\\{SOFTWARE_NAME}.lnk", f"{group}\\卸载.lnk"):
+        seen = program.driver("shortcut", link)
+        print(f"demo: shortcut {link}\n        -> {seen.get('target', '(none)')}")
+    print("demo: uninstall record uninst.dat (GBK, each line ended by CR LF):")
+    for line in record_lines(env, directory) or ["(none)"]:
+        print(f"        {line}")
+    note = started_note(env, directory + PROGRAM_NAME) or {}
+    print(f"demo: the installed program was started in {note.get('current directory')}, "
+          f"with the installer's window {note.get('installer window')}")
 
 
 def main():
@@ -34,44 +65,53 @@ def main():
     shutil.rmtree(OUT, ignore_errors=True)
     folder = OUT / "program"
     folder.mkdir(parents=True)
-    served = OUT / "served"
-    served.mkdir()
-    make_package(served)
-    program = Program(env, folder, OUT)
+    package = make_package()
+    program = Program(env, folder, OUT / "screens")
     shots = []
 
-    def shot(name):
-        program.window_image(name).save(OUT / f"{name}.png")
-        shots.append(OUT / f"{name}.png")
+    def shot(name, whole_screen=False):
+        path = OUT / f"{name}.png"
+        (program.screen(name) if whole_screen else program.window_image(name)).save(path)
+        shots.append(path)
 
     try:
-        with DownloadServer(served, port=DOWNLOAD_PORT, slow_pause=0.1) as server:
-            print(f"demo: serving the package on 127.0.0.1:{server.port}")
-            print("demo: starting MervantisSetup.exe, stamped with the identifier "
-                  "slow-package.zip, under Wine on display", env["DISPLAY"])
-            program.start(identifier="slow-package.zip")
+        shutil.rmtree(unix_path(env, DEFAULT_DIRECTORY), ignore_errors=True)
+        remove_shell_objects(program, SOFTWARE_NAME)
+        with NginxServer(OUT / "served", OUT / "nginx", port=DOWNLOAD_PORT, rate="600k") as server:
+            print(f"demo: nginx serves {package.relative_to(OUT / 'served')} on "
+                  f"127.0.0.1:{server.port}")
+            print(f"demo: starting MervantisSetup.exe stamped with {IDENTIFIER} under Wine on "
+                  f"display {env['DISPLAY']}")
+            start(program, IDENTIFIER, close_after_ms=12000 if own_screen else 60000)
             window = program.window()
             print(f"demo: window \"{window['caption']}\" at ({window['x']}, {window['y']}), "
                   f"{window['width']} x {window['height']}, always on top: {window['topmost']}")
             time.sleep(2)
-            shot("downloading")
-            wait_for(lambda: program.controls()[7]["visible"], timeout=60,
-                     what="the installation stage")
-            print("demo: downloaded", server.requests, "into", folder / "hq.zip")
-            print("demo: installation directory offered:", program.controls()[7]["text"])
+            shot("1-downloading")
+            wait_for_install_stage(program)
+            print("demo: downloaded", server.requests()[-1].split('"')[1].split()[1], "into",
+                  folder / "hq.zip")
+            directory = program.controls()[7]["text"]
+            print("demo: installation directory offered:", directory)
             time.sleep(0.5)
-            shot("install-stage")
-            program.move(window["x"] + 552, window["y"] + 274)
+            shot("2-install-stage")
+            x, y = INSTALL_BUTTON_CENTRE
+            program.move(window["x"] + x, window["y"] + y)
             time.sleep(0.7)
-            shot("cancel-hover")
-            print("demo: screenshots:", ", ".join(str(p) for p in shots))
-            if own_screen:
-                print("demo: pressing 取消 with the mouse")
-                program.click(window["x"] + 552, window["y"] + 274)
-            else:
-                print("demo: the window is on your screen; press 取消 or the close button to end it")
-            code = program.exit_code(timeout=None if not own_screen else 20)
-        print("demo: the installer ended with exit code", code)
+            shot("3-install-hover")
+            print("demo: pressing 安装 with the mouse")
+            program.click(window["x"] + x, window["y"] + y)
+            code = program.exit_code(timeout=120)
+        print("demo: the installer hid its window, started the program and ended with exit code",
+              code)
+        wait_for(lambda: started_note(env, directory + PROGRAM_NAME), what="the started program")
+        time.sleep(2)
+        shot("4-installed-program", whole_screen=True)
+        report(program, directory)
+        print("demo: screenshots:", ", ".join(str(p) for p in shots))
+        if not own_screen:
+            print("demo: the installed program's window is on your screen for a minute")
+            subprocess.run([env["WINESERVER"], "-w"], env=env)
         return 0 if code == 0 else 1
     finally:
         program.stop()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The demo: the program's real window under Wine, on an Xvfb screen unless $DISPLAY is set.
+# The demo: the whole installation on the real program under Wine, on an Xvfb screen unless
+# $DISPLAY is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/xvfb.sh

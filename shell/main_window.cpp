@@ -4,6 +4,7 @@
 #include "install/extraction_win.h"
 #include "install/install_dir.h"
 #include "platform/runtime_win.h"
+#include "register/registration_win.h"
 #include "shell/globals.h"
 #include "shell/splash_movie.h"
 #include "shell/thread_object.h"
@@ -25,6 +26,7 @@ void bindShellEvents() {
   installButton().setClickedHandler(startInstall);
   zipControl().setEventHandler(0, onZipEvent);
   zipControl().setEventHandler(1, onExtractionProgress);
+  relayLabel().setFeedbackHandler(registerInstallation);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 //   test_driver set-text ID TEXT  set the text of the control with that id
 //   test_driver shortcut PATH     the target, arguments and folder of a shortcut file
 //   test_driver temp-folder       the system's temporary folder, as programs are given it
+//   test_driver shell-folders     the current user's desktop and start-menu Programs folders
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -275,6 +276,13 @@ int main() {
     print("{\"path\": " + quoted(folder) + "}");
     return 0;
   }
+  if (command == L"shell-folders") {
+    wchar_t desktop[MAX_PATH] = {}, programs[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
+    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+    print("{\"desktop\": " + quoted(desktop) + ", \"programs\": " + quoted(programs) + "}");
+    return 0;
+  }
   HWND window = mainWindow();
   if (command == L"restore" && window != nullptr) {
     // What a click on the task bar button does.
@@ -291,6 +299,6 @@ int main() {
     return control != nullptr ? 0 : 1;
   }
   fprintf(stderr, "usage: test_driver window | at X Y | box TITLE | restore | close | "
-                  "set-text ID TEXT | shortcut PATH | temp-folder\n");
+                  "set-text ID TEXT | shortcut PATH | temp-folder | shell-folders\n");
   return 2;
 }

@@ -133,10 +133,11 @@ def test_install_extracts_the_package_into_the_default_directory(program, server
     status, _ = display(program, "done")
     assert status == expected_display[100][0]
 
-    # Times from the "UT" block, looked at before reading the files updates their access.
+    # Times from the "UT" block, looked at before reading the files updates their access (the
+    # registration reads zhi/pz/pro.dll at 100 percent).
     for name in ("zhi/pz/pro.dll", "bin/app.exe", "readme.txt"):
         assert (target / name).stat().st_mtime == MTIME, name
-        assert (target / name).stat().st_atime == ATIME, name
+        assert name == "zhi/pz/pro.dll" or (target / name).stat().st_atime == ATIME, name
     with zipfile.ZipFile(install_packages / "install-tree.zip") as archive:
         names = sorted(archive.namelist())
         for name in names:
@@ -150,7 +151,7 @@ def test_install_extracts_the_package_into_the_default_directory(program, server
     # Every file writable, the Windows read-only entry too.
     for name in ("windows-readonly.txt", "bin/app.exe"):
         assert (target / name).stat().st_mode & 0o200, name
-    assert program.running()  # the registration does nothing yet
+    assert program.running()  # its pro.dll names no program: the registration makes nothing
 
 
 def test_a_failed_extraction_stays_where_it_stopped_and_a_new_press_works(

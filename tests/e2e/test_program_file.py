@@ -20,8 +20,9 @@ TEXTS = [
     "执行类模块时发生运行时错误", "图形按钮5", "图形按钮2", "画板3", "画板2", "画板1",
     "图形按钮1", "编辑框1", "图形按钮4", "图形按钮3", "ZIP压缩1", "标签1", "宋体",
 ]
+# Windows' own; ADVAPI32 gives the settings files' MD5, SHLWAPI the shell's path functions.
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "shell32.dll",
-                "wininet.dll"}
+                "wininet.dll", "advapi32.dll", "shlwapi.dll"}
 
 
 @pytest.mark.parametrize("target", PROGRAMS)

@@ -123,16 +123,11 @@ int runTool(const std::vector<std::string>& arguments) {
   return code;
 }
 
-std::string lookupInPackage(const std::string& installDir, const PackageSetting& setting) {
-  return lookupSetting(installDir + setting.file, true, setting.section, setting.key,
-                       setting.defaultValue);
-}
-
 TEST(SettingsLookup, TheInstallersTwoLookupsOnFilesMadeByTheSettingsTool) {
   ScratchFolder install;
   std::filesystem::create_directories(install.path("zhi/pz"));
-  EXPECT_EQ(lookupInPackage(install.path(), kProgramSetting), "");
-  EXPECT_EQ(lookupInPackage(install.path(), kSoftwareNameSetting), "hq");
+  EXPECT_EQ(lookupPackageSetting(install.path(), kProgramSetting), "");
+  EXPECT_EQ(lookupPackageSetting(install.path(), kSoftwareNameSetting), "hq");
 
   writeRawFile(install.path("pro.txt"), "[pro]\r\npfexe=bin\\\xB3\xCC\xD0\xF2.exe\r\n");
   writeRawFile(install.path("cl.txt"), "[配置]\r\n软件名=测试软件 \r\n");
@@ -140,10 +135,10 @@ TEST(SettingsLookup, TheInstallersTwoLookupsOnFilesMadeByTheSettingsTool) {
   ASSERT_EQ(runTool({"encrypt", install.path("pro.txt"), pz + "pro.dll"}), kToolSucceeded);
   ASSERT_EQ(runTool({"encrypt", install.path("cl.txt"), pz + "cl.dll"}), kToolSucceeded);
 
-  std::string program = lookupInPackage(install.path(), kProgramSetting);
+  std::string program = lookupPackageSetting(install.path(), kProgramSetting);
   EXPECT_EQ(program, "bin\\\xB3\xCC\xD0\xF2.exe");
   EXPECT_EQ(fileNameOfPath(program, true), "\xB3\xCC\xD0\xF2.exe");
-  EXPECT_EQ(lookupInPackage(install.path(), kSoftwareNameSetting), "测试软件 ");
+  EXPECT_EQ(lookupPackageSetting(install.path(), kSoftwareNameSetting), "测试软件 ");
 }
 
 }  // namespace

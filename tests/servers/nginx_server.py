@@ -14,10 +14,11 @@ def free_port():
 
 
 class NginxServer:
-    def __init__(self, folder, prefix, port=None):
+    def __init__(self, folder, prefix, port=None, rate=None):
         self.folder = pathlib.Path(folder)
         self.prefix = pathlib.Path(prefix)
         self.port = port or free_port()
+        self.rate = rate  # bytes per second for each answer, as nginx writes it ("400k")
         self.process = None
 
     def __enter__(self):
@@ -43,6 +44,7 @@ http {{
   server {{
     listen 127.0.0.1:{self.port};
     root {self.folder};
+    {f"limit_rate {self.rate};" if self.rate else ""}
   }}
 }}
 """)

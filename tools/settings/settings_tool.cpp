@@ -1,13 +1,13 @@
 #include "tools/settings/settings_tool.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
-#include <random>
 
 #include "register/encrypted_file.h"
 #include "register/platform_file.h"
 #include "register/settings_lookup.h"
+#include "tools/settings/output_file.h"
+#include "tools/settings/tool_messages.h"
 #include "tools/settings/terminal_text.h"
 
 namespace {
@@ -33,27 +33,17 @@ struct CommandLine {
   bool help = false;
 };
 
-class Tool {
+class Tool : ToolMessages {
  public:
-  Tool(std::ostream& out, std::ostream& errors) : out_(out), errors_(errors) {}
+  Tool(std::ostream& out, std::ostream& errors)
+      : ToolMessages("settings", kToolUsageError, out, errors) {}
 
   int run(const std::vector<std::string>& arguments);
 
  private:
-  int fail(int code, const std::string& message) {
-    errors_ << "settings: " << message << "\n";
-    if (code == kToolUsageError) errors_ << "run 'settings --help' for the usage\n";
-    return code;
-  }
-
   std::optional<CommandLine> parse(const std::vector<std::string>& arguments);
   int transform(const CommandLine& line, bool encipher);
   int get(const CommandLine& line);
-  // The text in GBK, or a message naming `what` on failure.
-  std::optional<std::string> toGbk(const std::string& text, const char* what);
-
-  std::ostream& out_;
-  std::ostream& errors_;
 };
 
 std::optional<int64_t> parseCount(const std::string& text) {
@@ -116,14 +106,6 @@ std::optional<CommandLine> Tool::parse(const std::vector<std::string>& arguments
   return line;
 }
 
-std::optional<std::string> Tool::toGbk(const std::string& text, const char* what) {
-  std::optional<std::string> converted = gbkFromTerminal(text);
-  if (!converted) {
-    fail(kToolUsageError, std::string(what) + " cannot be written in GBK");
-  }
-  return converted;
-}
-
 int Tool::run(const std::vector<std::string>& arguments) {
   std::optional<CommandLine> line = parse(arguments);
   if (!line) return kToolUsageError;
@@ -158,14 +140,6 @@ std::optional<std::string> readWhole(EncryptedFile& file) {
   }
   if (!file.atEnd(false)) return std::nullopt;
   return content;
-}
-
-std::string temporaryNameBeside(const std::string& name) {
-  std::random_device source;
-  std::uniform_int_distribution<uint32_t> digits(0, 0xFFFFFF);
-  char suffix[16];
-  std::snprintf(suffix, sizeof(suffix), ".%06x.tmp", digits(source));
-  return name + suffix;
 }
 
 int Tool::transform(const CommandLine& line, bool encipher) {
