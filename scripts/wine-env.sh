@@ -21,7 +21,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
       /v "$name" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
   done
   "$WINESERVER" -w
-  # A second drive, D:, for the folder dialog's tests; Wine learns its drives when it starts.
+fi
+# A second drive, D:, for the folder dialog's tests; Wine learns its drives when it starts.
+if [ ! -e "$WINEPREFIX/dosdevices/d:" ]; then
   mkdir -p "$MERVANTIS_RUN_DIR/drive_d"
   ln -sfn "$MERVANTIS_RUN_DIR/drive_d" "$WINEPREFIX/dosdevices/d:"
 fi
