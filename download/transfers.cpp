@@ -203,7 +203,6 @@ bool transferSucceeded(int32_t slot) {
 }
 
 std::string readChunk(int32_t slot, uint32_t count) {
-  if (slot <= 0) return std::string();
   const TransferSlot* record = slotAt(slot);
   if (record == nullptr) return std::string();
   // Read straight into the result: one buffer per chunk, no copy.
